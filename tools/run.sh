@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds ORBELA_XB (the 32-bit product and the 64-bit build) and starts the
+# calculator under 64-bit Wine with the Czech ANSI code page.
+#
+# With a display ($DISPLAY) the window opens there. Without one the program
+# runs on a virtual display of its own: pictures of the main window and of
+# the About box are saved to build/screenshots/, and the program is closed
+# through its exit question.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+tools/deps.sh
+for preset in win32 win64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+done
+echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
+
+if [ -n "${DISPLAY:-}" ]; then
+    ORBELA_DISPLAY=$DISPLAY exec tests/wine/session.sh -b build/win64 -- \
+        /usr/lib/wine/wine64 build/win64/ORBELA.exe
+fi
+
+mkdir -p build/screenshots
+tests/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
+    build/win64/tests/shots/orbela_shots.exe build/win64/ORBELA.exe build/screenshots
+for shot in main about; do
+    convert "build/screenshots/$shot.bmp" "build/screenshots/$shot.png"
+    rm "build/screenshots/$shot.bmp"
+    echo "Saved build/screenshots/$shot.png"
+done

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs every test of ORBELA_XB: the image generator's, the core's (natively,
+# with sanitizers, fuzzed, and under Wine with the Windows C runtime) and
+# the end-to-end tests of the real window under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+fuzz_seconds=${ORBELA_FUZZ_SECONDS:-60}
+
+step() { printf '\n=== %s\n' "$*"; }
+
+tools/deps.sh
+
+step "image generator"
+python3 -m unittest discover -s tests/tools -t . -v 2>&1
+
+for preset in linux linux-asan; do
+    step "core, native ($preset)"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
+
+step "core, fuzzed for ${fuzz_seconds} s"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 12
+
+step "32-bit product"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+
+step "Windows tests under Wine"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64
+ctest --preset win64
