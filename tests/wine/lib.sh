@@ -1,0 +1,241 @@
+# Shared by cmake/wine-run.sh and tests/wine/session.sh (sourced, not run).
+#
+# A session is a private Wine prefix copied from a per-build-tree template,
+# an Xvfb of its own and a wineserver of its own. It stops exactly what it
+# started, on every path out of the calling script.
+#
+# Environment knobs:
+#   ORBELA_WINE_DIR      where the template lives (default: <build tree>/wine)
+#   ORBELA_KEEP_PREFIX=1 keep the session's prefix and print where it is
+#   ORBELA_DISPLAY=:N    use that X display instead of starting an Xvfb
+#   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
+#   ORBELA_SCREEN        Xvfb screen geometry (default 1024x768x24)
+
+ORBELA_WINE=/usr/lib/wine/wine64
+ORBELA_WINESERVER=/usr/lib/wine/wineserver64
+ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+orbela_log() { printf 'wine-session: %s\n' "$*" >&2; }
+
+# The build tree that holds $1 (a file or folder): the nearest folder
+# upwards with a CMakeCache.txt.
+orbela_build_dir() {
+    local d
+    d=$(cd "$(dirname "$1")" 2>/dev/null && pwd) || return 1
+    while [ "$d" != / ]; do
+        [ -f "$d/CMakeCache.txt" ] && { printf '%s\n' "$d"; return 0; }
+        d=$(dirname "$d")
+    done
+    return 1
+}
+
+# Where the template goes, found from the program that is to run.
+orbela_wine_dir() {
+    if [ -n "${ORBELA_WINE_DIR:-}" ]; then
+        printf '%s\n' "$ORBELA_WINE_DIR"
+        return
+    fi
+    local b
+    if b=$(orbela_build_dir "$1") || b=$(orbela_build_dir "$PWD/."); then
+        printf '%s/wine\n' "$b"
+    else
+        printf '%s/orbela-wine-%s\n' "${TMPDIR:-/tmp}" "$(id -u)"
+    fi
+}
+
+orbela_wine_env() {
+    export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=${ORBELA_WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+    export WINESERVER=$ORBELA_WINESERVER
+}
+
+# Starts an Xvfb on a free display; sets ORBELA_XVFB_PID and DISPLAY.
+orbela_start_xvfb() {
+    local dir=$1 n
+    : >"$dir/display"
+    Xvfb -displayfd 3 -screen 0 "${ORBELA_SCREEN:-1024x768x24}" -nolisten tcp \
+        3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
+    ORBELA_XVFB_PID=$!
+    echo "$ORBELA_XVFB_PID" >"$dir/xvfb.pid"
+    for n in $(seq 500); do
+        [ -s "$dir/display" ] && break
+        kill -0 "$ORBELA_XVFB_PID" 2>/dev/null || break
+        sleep 0.01
+    done
+    if [ ! -s "$dir/display" ]; then
+        orbela_log "Xvfb did not start:"; cat "$dir/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$dir/display")"
+}
+
+# Makes the template prefix once per build tree, under a lock.
+orbela_make_template() {
+    local wdir=$1 tmpl=$1/template fd
+    mkdir -p "$wdir"
+    exec {fd}>"$wdir/lock"
+    flock "$fd"
+    if [ ! -f "$tmpl/.orbela-ready" ]; then
+        orbela_log "making the template prefix in $tmpl (about 15 s, once)"
+        local work=$wdir/template.new
+        rm -rf "$work" "$tmpl"
+        mkdir -p "$work/prefix"
+        cat >"$wdir/fonts.conf" <<'EOF'
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font">
+    <edit name="antialias" mode="assign"><bool>false</bool></edit>
+  </match>
+</fontconfig>
+EOF
+        (
+            set -e
+            export FONTCONFIG_FILE=$wdir/fonts.conf
+            orbela_start_xvfb "$work"
+            trap 'kill "$ORBELA_XVFB_PID" 2>/dev/null; wait "$ORBELA_XVFB_PID" 2>/dev/null' EXIT
+            orbela_wine_env "$work/prefix"
+            env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" wineboot -i </dev/null >"$work/wineboot.log" 2>&1
+            "$ORBELA_WINESERVER" -w
+            mkdir -p "$work/prefix/drive_c/windows/Fonts"
+            cp /usr/share/wine/fonts/* "$work/prefix/drive_c/windows/Fonts/"
+            cat >"$work/settings.reg" <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+EOF
+            env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" regedit /S 'Z:'"${work//\//\\}"'\settings.reg' \
+                </dev/null >>"$work/wineboot.log" 2>&1
+            "$ORBELA_WINESERVER" -w
+            grep -q '"Managed"="N"' "$work/prefix/user.reg"
+            touch "$work/prefix/.orbela-ready"
+        ) || { orbela_log "template setup failed; log in $work"; exec {fd}>&-; return 1; }
+        mv "$work/prefix" "$tmpl"
+        rm -rf "$work"
+    fi
+    exec {fd}>&-
+}
+
+# Stops what an earlier session started and left behind when it was
+# killed outright: its own wineserver and Xvfb, found by what it recorded.
+orbela_sweep_stale() {
+    local root=$1 d owner xpid pids
+    for d in "$root"/orbela-wine.*; do
+        [ -f "$d/owner" ] || continue
+        owner=$(cat "$d/owner")
+        kill -0 "$owner" 2>/dev/null && continue
+        pids=$(orbela_prefix_pids "$d/prefix")
+        [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
+        xpid=$(cat "$d/xvfb.pid" 2>/dev/null)
+        if [ -n "$xpid" ] && tr '\0' ' ' <"/proc/$xpid/cmdline" 2>/dev/null | grep -q "^Xvfb -displayfd"; then
+            kill "$xpid" 2>/dev/null
+        fi
+        rm -rf "$d"
+    done
+}
+
+ORBELA_SESSION_DIR=
+ORBELA_XVFB_PID=
+ORBELA_WINESERVER_PID=
+
+# The Wine processes (the server included) running in prefix $1.
+orbela_prefix_pids() {
+    local e p
+    for e in /proc/[0-9]*/environ; do
+        p=${e#/proc/}; p=${p%/environ}
+        case $(readlink "/proc/$p/exe" 2>/dev/null) in
+        /usr/lib/wine/*) grep -qzx "WINEPREFIX=$1" "$e" 2>/dev/null && printf '%s\n' "$p" ;;
+        esac
+    done
+}
+
+orbela_session_stop() {
+    [ -n "$ORBELA_SESSION_DIR" ] || return 0
+    local prefix=$ORBELA_SESSION_DIR/prefix pids
+    if [ -n "$ORBELA_WINESERVER_PID" ]; then
+        if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
+            # Orderly, so that the registry is written out.
+            WINEPREFIX=$prefix "$ORBELA_WINESERVER" -k 2>/dev/null
+        else
+            # The prefix is thrown away: nothing needs saving, and killing
+            # outright is half a second quicker than wineserver -k.
+            pids=$(orbela_prefix_pids "$prefix")
+            [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
+        fi
+        wait "$ORBELA_WINESERVER_PID" 2>/dev/null
+        WINEPREFIX=$prefix "$ORBELA_WINESERVER" -w 2>/dev/null
+    fi
+    if [ -n "$ORBELA_XVFB_PID" ]; then
+        kill "$ORBELA_XVFB_PID" 2>/dev/null
+        wait "$ORBELA_XVFB_PID" 2>/dev/null
+    fi
+    if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
+        rm -f "$ORBELA_SESSION_DIR/owner"
+        orbela_log "kept prefix: $prefix"
+    else
+        rm -rf "$ORBELA_SESSION_DIR"
+    fi
+    ORBELA_SESSION_DIR=
+}
+
+# Copies the template prefix to $2. The big folders of Wine's own DLLs are
+# hard-linked (no run writes into them in place); everything else is copied.
+orbela_copy_prefix() {
+    local from=$1 to=$2 e
+    local shared=" drive_c/windows/system32 drive_c/windows/winsxs drive_c/windows/syswow64 "
+    mkdir -p "$to/drive_c/windows" || return 1
+    (
+        shopt -s dotglob nullglob
+        for e in "$from"/*; do
+            [ "${e##*/}" = drive_c ] || cp -a "$e" "$to/" || exit 1
+        done
+        for e in "$from"/drive_c/*; do
+            [ "${e##*/}" = windows ] || cp -a "$e" "$to/drive_c/" || exit 1
+        done
+        for e in "$from"/drive_c/windows/*; do
+            case $shared in
+            *" drive_c/windows/${e##*/} "*) cp -al "$e" "$to/drive_c/windows/" || exit 1 ;;
+            *) cp -a "$e" "$to/drive_c/windows/" || exit 1 ;;
+            esac
+        done
+    )
+}
+
+# Starts a session for running $1; exports the environment for it.
+orbela_session_start() {
+    local wdir
+    wdir=$(orbela_wine_dir "$1")
+    orbela_make_template "$wdir" || return 1
+    mkdir -p "$wdir/sessions"
+    orbela_sweep_stale "$wdir/sessions"
+    ORBELA_SESSION_DIR=$(mktemp -d "$wdir/sessions/orbela-wine.XXXXXX") || return 1
+    trap 'orbela_session_stop' EXIT
+    trap 'orbela_session_stop; exit 130' INT
+    trap 'orbela_session_stop; exit 143' TERM
+    echo $$ >"$ORBELA_SESSION_DIR/owner"
+    orbela_copy_prefix "$wdir/template" "$ORBELA_SESSION_DIR/prefix" || return 1
+    export FONTCONFIG_FILE=$wdir/fonts.conf
+    if [ -n "${ORBELA_DISPLAY:-}" ]; then
+        export DISPLAY=$ORBELA_DISPLAY
+    else
+        orbela_start_xvfb "$ORBELA_SESSION_DIR" || return 1
+    fi
+    orbela_wine_env "$ORBELA_SESSION_DIR/prefix"
+    "$ORBELA_WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
+    ORBELA_WINESERVER_PID=$!
+    echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
+    env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    export ORBELA_WINE
+    return 0
+}
