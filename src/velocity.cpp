@@ -1,0 +1,457 @@
+// Velocity calculation: reading numbers out of texts, the velocity itself
+// and its "%.2f" text.
+//
+// The C library's own conversions are not used: the Windows runtime's
+// atof and printf are neither correctly rounded nor exact, and both follow
+// the process locale. Everything below gives bit-identical results with
+// any C library on any IEEE double machine that rounds each operation to
+// double (SSE2; never the x87's extended registers).
+#include "velocity.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Gravitational constant, m^3 kg^-1 s^-2.
+constexpr double kG = 6.672e-11;
+
+// Significant digits kept of a mantissa. Every halfway point between two
+// adjacent doubles has at most 767 significant digits, so the digits beyond
+// these can only decide between "exactly here" and "a little above here":
+// one sticky flag holds all that is needed of them.
+constexpr int kKeptDigits = 800;
+
+// Exponent digits beyond this value cannot change the outcome any more
+// (a text has at most 65,534 mantissa digits).
+constexpr int kExponentLimit = 100000;
+
+// Longest result text: DBL_MAX has 309 integer digits, then ".00".
+constexpr std::size_t kMaxText = 309 + 3;
+
+// Powers of ten that doubles hold exactly.
+constexpr double kExactPowers[] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPower = 22;
+constexpr std::uint64_t kTwoTo53 = std::uint64_t{1} << 53;
+
+// A decimal number as read: value = 0.d1 d2 d3 ... * 10^pointPos, with d1
+// the first nonzero digit.
+struct Decimal {
+    unsigned char digit[kKeptDigits];
+    int count;     // digits kept in digit[]
+    bool sticky;   // a nonzero digit beyond the kept ones
+    int pointPos;
+};
+
+// Unsigned big integer, 32-bit limbs, least significant first; size is the
+// number of limbs in use, the top one nonzero (size 0 is zero). 4,160 bits
+// hold the largest operand: 5^1123, shifted up by one bit.
+constexpr int kLimbs = 130;
+struct BigNum {
+    std::uint32_t limb[kLimbs];
+    int size;
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// ---------------------------------------------------------------- reading
+
+const char* skipToDigit(const char* p)
+{
+    while (*p != '\0' && !isDigit(*p))
+        ++p;
+    return p;
+}
+
+void keepDigit(Decimal& number, int d)
+{
+    if (number.count < kKeptDigits)
+        number.digit[number.count++] = static_cast<unsigned char>(d);
+    else if (d != 0)
+        number.sticky = true;
+}
+
+// Digits, then optionally "." and digits. Leading zeros only move the point.
+const char* readMantissa(const char* p, Decimal& number)
+{
+    number.count = 0;
+    number.sticky = false;
+    number.pointPos = 0;
+    for (; isDigit(*p); ++p) {
+        const int d = *p - '0';
+        if (number.count == 0 && d == 0)
+            continue;
+        keepDigit(number, d);
+        ++number.pointPos;
+    }
+    if (*p != '.')
+        return p;
+    for (++p; isDigit(*p); ++p) {
+        const int d = *p - '0';
+        if (number.count == 0 && d == 0)
+            --number.pointPos;
+        else
+            keepDigit(number, d);
+    }
+    return p;
+}
+
+// "e" or "E", an optional sign and at least one digit; anything less is not
+// an exponent and reads as 0. The value saturates.
+int readExponent(const char* p)
+{
+    if (*p != 'e' && *p != 'E')
+        return 0;
+    ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    int value = 0;
+    for (; isDigit(*p); ++p)
+        if (value < kExponentLimit)
+            value = value * 10 + (*p - '0');
+    return negative ? -value : value;
+}
+
+void dropTrailingZeros(Decimal& number)
+{
+    while (number.count > 0 && number.digit[number.count - 1] == 0)
+        --number.count;
+}
+
+// ------------------------------------------------------- exact fast path
+
+// Mantissa and power of ten both exact doubles: one correctly rounded
+// multiplication or division gives the answer.
+bool convertExactly(const Decimal& number, int exp10, double& value)
+{
+    if (number.sticky || number.count > 19)
+        return false;
+    std::uint64_t mantissa = 0;
+    for (int i = 0; i < number.count; ++i)
+        mantissa = mantissa * 10 + number.digit[i];
+    if (mantissa > kTwoTo53)
+        return false;
+    if (exp10 > kMaxExactPower) {
+        // A small mantissa takes the surplus powers exactly as an integer.
+        const int surplus = exp10 - kMaxExactPower;
+        if (surplus > 15)
+            return false;
+        const auto scale = static_cast<std::uint64_t>(kExactPowers[surplus]);
+        if (mantissa > kTwoTo53 / scale)
+            return false;
+        mantissa *= scale;
+        exp10 = kMaxExactPower;
+    }
+    if (exp10 < -kMaxExactPower)
+        return false;
+    const double m = static_cast<double>(mantissa);
+    value = exp10 >= 0 ? m * kExactPowers[exp10] : m / kExactPowers[-exp10];
+    return true;
+}
+
+// ------------------------------------------------------------ big numbers
+
+void bigSet(BigNum& n, std::uint64_t value)
+{
+    n.size = 0;
+    for (; value != 0; value >>= 32)
+        n.limb[n.size++] = static_cast<std::uint32_t>(value);
+}
+
+void bigMulAdd(BigNum& n, std::uint32_t factor, std::uint32_t addend)
+{
+    std::uint64_t carry = addend;
+    for (int i = 0; i < n.size; ++i) {
+        const std::uint64_t t = std::uint64_t{n.limb[i]} * factor + carry;
+        n.limb[i] = static_cast<std::uint32_t>(t);
+        carry = t >> 32;
+    }
+    if (carry != 0)
+        n.limb[n.size++] = static_cast<std::uint32_t>(carry);
+}
+
+void bigMulPow5(BigNum& n, int k)
+{
+    constexpr std::uint32_t kFiveTo13 = 1220703125;
+    for (; k >= 13; k -= 13)
+        bigMulAdd(n, kFiveTo13, 0);
+    std::uint32_t rest = 1;
+    for (; k > 0; --k)
+        rest *= 5;
+    bigMulAdd(n, rest, 0);
+}
+
+void bigFromDigits(BigNum& n, const unsigned char* digit, int count)
+{
+    n.size = 0;
+    int i = 0;
+    while (i < count) {
+        std::uint32_t chunk = 0;
+        std::uint32_t scale = 1;
+        for (int j = 0; j < 9 && i < count; ++j, ++i) {
+            chunk = chunk * 10 + digit[i];
+            scale *= 10;
+        }
+        bigMulAdd(n, scale, chunk);
+    }
+}
+
+int bigBitLength(const BigNum& n)
+{
+    if (n.size == 0)
+        return 0;
+    int bits = (n.size - 1) * 32;
+    for (std::uint32_t top = n.limb[n.size - 1]; top != 0; top >>= 1)
+        ++bits;
+    return bits;
+}
+
+void bigShiftLeft(BigNum& n, int bits)
+{
+    if (n.size == 0 || bits == 0)
+        return;
+    const int limbs = bits / 32;
+    const int rest = bits % 32;
+    n.limb[n.size + limbs] = 0;
+    for (int i = n.size - 1; i >= 0; --i) {
+        const std::uint64_t wide = std::uint64_t{n.limb[i]} << rest;
+        n.limb[i + limbs + 1] |= static_cast<std::uint32_t>(wide >> 32);
+        n.limb[i + limbs] = static_cast<std::uint32_t>(wide);
+    }
+    for (int i = 0; i < limbs; ++i)
+        n.limb[i] = 0;
+    n.size += limbs + 1;
+    if (n.limb[n.size - 1] == 0)
+        --n.size;
+}
+
+int bigCompare(const BigNum& a, const BigNum& b)
+{
+    if (a.size != b.size)
+        return a.size < b.size ? -1 : 1;
+    for (int i = a.size - 1; i >= 0; --i)
+        if (a.limb[i] != b.limb[i])
+            return a.limb[i] < b.limb[i] ? -1 : 1;
+    return 0;
+}
+
+// a -= b, for a >= b.
+void bigSubtract(BigNum& a, const BigNum& b)
+{
+    std::uint32_t borrow = 0;
+    for (int i = 0; i < a.size; ++i) {
+        const std::uint32_t sub = i < b.size ? b.limb[i] : 0;
+        const std::uint64_t t = std::uint64_t{a.limb[i]} - sub - borrow;
+        a.limb[i] = static_cast<std::uint32_t>(t);
+        borrow = static_cast<std::uint32_t>(t >> 63);
+    }
+    while (a.size > 0 && a.limb[a.size - 1] == 0)
+        --a.size;
+}
+
+// n /= divisor, returning the remainder.
+std::uint32_t bigDivide(BigNum& n, std::uint32_t divisor)
+{
+    std::uint64_t rest = 0;
+    for (int i = n.size - 1; i >= 0; --i) {
+        const std::uint64_t t = (rest << 32) | n.limb[i];
+        n.limb[i] = static_cast<std::uint32_t>(t / divisor);
+        rest = t % divisor;
+    }
+    while (n.size > 0 && n.limb[n.size - 1] == 0)
+        --n.size;
+    return static_cast<std::uint32_t>(rest);
+}
+
+// ------------------------------------------------- exact conversion path
+
+// The double nearest to q * 2^(top - 63), plus a little more when sticky,
+// ties to even. q has its top bit set; top is the exponent of that bit.
+double roundToDouble(std::uint64_t q, int top, bool sticky)
+{
+    if (top > 1023)
+        return std::numeric_limits<double>::infinity();
+    const bool normal = top >= -1022;
+    const int kept = normal ? 53 : top + 1075;   // mantissa bits that fit
+    if (kept < 0)
+        return 0.0;
+    const int drop = 64 - kept;
+    const std::uint64_t half = std::uint64_t{1} << (drop - 1);
+    std::uint64_t mantissa = drop == 64 ? 0 : q >> drop;
+    const std::uint64_t rest = drop == 64 ? q : q & (2 * half - 1);
+    if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0)))
+        ++mantissa;
+    // The mantissa's leading bit adds one to the exponent field, and a
+    // carry out of the mantissa moves on into it, up to infinity.
+    const std::uint64_t bits =
+        normal ? (static_cast<std::uint64_t>(top + 1022) << 52) + mantissa
+               : mantissa;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// value = digits * 10^exp10 = digits * 5^exp10 * 2^exp10, as the quotient
+// a / b * 2^exp10, developed bit by bit to 64 bits and a sticky bit.
+double convertExactlyBig(const Decimal& number, int exp10)
+{
+    BigNum a;
+    BigNum b;
+    bigFromDigits(a, number.digit, number.count);
+    bigSet(b, 1);
+    if (exp10 >= 0)
+        bigMulPow5(a, exp10);
+    else
+        bigMulPow5(b, -exp10);
+
+    // Align so that b <= a < 2b; then a / b * 2^top is the value.
+    const int shift = bigBitLength(a) - bigBitLength(b);
+    if (shift >= 0)
+        bigShiftLeft(b, shift);
+    else
+        bigShiftLeft(a, -shift);
+    int top = exp10 + shift;
+    if (bigCompare(a, b) < 0) {
+        bigShiftLeft(a, 1);
+        --top;
+    }
+    std::uint64_t q = 0;
+    for (int i = 0; i < 64; ++i) {
+        q <<= 1;
+        if (bigCompare(a, b) >= 0) {
+            bigSubtract(a, b);
+            q |= 1;
+        }
+        bigShiftLeft(a, 1);
+    }
+    return roundToDouble(q, top, number.sticky || a.size != 0);
+}
+
+double toDouble(Decimal& number, int exponent)
+{
+    dropTrailingZeros(number);
+    if (number.count == 0)
+        return 0.0;
+    // The value lies in [10^(magnitude-1), 10^magnitude).
+    const int magnitude = number.pointPos + exponent;
+    if (magnitude > 309)
+        return std::numeric_limits<double>::infinity();
+    if (magnitude < -323)
+        return 0.0;
+    const int exp10 = magnitude - number.count;
+    double value;
+    if (convertExactly(number, exp10, value))
+        return value;
+    return convertExactlyBig(number, exp10);
+}
+
+// --------------------------------------------------------------- printing
+
+// Writes the decimal digits of value (at least one) to out, returns the count.
+std::size_t printUnsigned(std::uint64_t value, char* out)
+{
+    char reversed[20];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = reversed[count - 1 - i];
+    return count;
+}
+
+// Writes mantissa * 2^exp2 (an integer of up to 1,024 bits) in decimal.
+std::size_t printBig(std::uint64_t mantissa, int exp2, char* out)
+{
+    BigNum n;
+    bigSet(n, mantissa);
+    bigShiftLeft(n, exp2);
+    std::uint32_t group[36];   // nine digits each, least significant first
+    int groups = 0;
+    while (n.size != 0)
+        group[groups++] = bigDivide(n, 1000000000);
+    std::size_t length = printUnsigned(group[groups - 1], out);
+    for (int i = groups - 2; i >= 0; --i) {
+        std::uint32_t g = group[i];
+        for (int j = 8; j >= 0; --j, g /= 10)
+            out[length + static_cast<std::size_t>(j)] = static_cast<char>('0' + g % 10);
+        length += 9;
+    }
+    return length;
+}
+
+// Exactly what "%.2f" prints for a value that is not negative: the exact
+// binary value rounded to hundredths, ties to even. Returns the length;
+// out holds kMaxText + 1 characters.
+std::size_t printFixed2(double value, char* out)
+{
+    const char* special = std::isnan(value) ? "nan" : std::isinf(value) ? "inf" : nullptr;
+    if (special != nullptr) {
+        std::memcpy(out, special, 4);
+        return 3;
+    }
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int field = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & (kTwoTo53 / 2 - 1);
+    if (field != 0)
+        mantissa |= kTwoTo53 / 2;
+    const int exp2 = (field != 0 ? field : 1) - 1075;   // value = mantissa * 2^exp2
+
+    std::size_t length;
+    if (exp2 >= 0) {
+        length = exp2 <= 10 ? printUnsigned(mantissa << exp2, out)
+                            : printBig(mantissa, exp2, out);
+        std::memcpy(out + length, ".00", 4);
+        return length + 3;
+    }
+    // Hundredths: mantissa * 100 / 2^-exp2, rounded; below 2^59.
+    const std::uint64_t scaled = mantissa * 100;
+    const int drop = -exp2;
+    std::uint64_t hundredths = 0;
+    if (drop < 62) {
+        const std::uint64_t half = std::uint64_t{1} << (drop - 1);
+        hundredths = scaled >> drop;
+        const std::uint64_t rest = scaled & (2 * half - 1);
+        if (rest > half || (rest == half && (hundredths & 1) != 0))
+            ++hundredths;
+    }
+    length = printUnsigned(hundredths / 100, out);
+    out[length] = '.';
+    out[length + 1] = static_cast<char>('0' + hundredths / 10 % 10);
+    out[length + 2] = static_cast<char>('0' + hundredths % 10);
+    out[length + 3] = '\0';
+    return length + 3;
+}
+
+} // namespace
+
+double fctext(const char* ch)
+{
+    Decimal number;
+    const char* p = readMantissa(skipToDigit(ch), number);
+    return toDouble(number, readExponent(p));
+}
+
+bool fcVelocity(VelocityKind kind, const char* distance, const char* mass,
+                char* result, std::size_t resultSize)
+{
+    const double doub1 = fctext(distance);
+    const double doub2 = fctext(mass);
+    if (doub1 == 0.0 || doub2 == 0.0)
+        return false;
+    const double factor = static_cast<int>(kind);
+    const double velocity = std::sqrt(factor * kG * doub2 / doub1);
+    char text[kMaxText + 1];
+    const std::size_t length = printFixed2(velocity, text);
+    if (length >= resultSize)
+        return false;
+    std::memcpy(result, text, length + 1);
+    return true;
+}
