@@ -221,13 +221,14 @@ def stroke_coverage(points, width):
     return cover
 
 
-def paint_coverage(canvas, cover, rgb, alpha=1.0):
+def paint_coverage(canvas, cover, rgb, fade=None):
     for (x, y) in sorted(cover):
-        blend(canvas, x, y, rgb, cover[(x, y)] * alpha)
+        alpha = cover[(x, y)] if fade is None else cover[(x, y)] * fade(x, y)
+        blend(canvas, x, y, rgb, alpha)
 
 
-def stroke(canvas, points, width, rgb, alpha=1.0):
-    paint_coverage(canvas, stroke_coverage(points, width), rgb, alpha)
+def stroke(canvas, points, width, rgb, fade=None):
+    paint_coverage(canvas, stroke_coverage(points, width), rgb, fade)
 
 
 def fill_disc(canvas, cx, cy, radius, rgb, alpha=1.0):
@@ -438,7 +439,7 @@ def draw_stars(canvas, count, seed):
         big = next(rnd) < 0.12
         level = 0.35 + 0.65 * next(rnd) ** 2
         tint = next(rnd)
-        if not clear(x, y, 6 if big else 5):
+        if not clear(x, y, 8 if big else 7):
             continue
         col = mix((255, 236, 210), (200, 220, 255), tint)
         if big:
@@ -492,7 +493,10 @@ def make_drawing():
         parabola.append((ex - rp + s * s / (4.0 * rp), ey + s))
 
     stroke(canvas, ellipse, 1.5, COL_ELLIPSE)
-    stroke(canvas, parabola, 1.5, COL_PARABOLA)
+    # The open path fades out towards the edges: the picture control may be
+    # larger than the bitmap, and a curve cut off short would look wrong.
+    stroke(canvas, parabola, 1.5, COL_PARABOLA,
+           lambda x, y: smoothstep(-2.0, 16.0, min(y, BMP_H - 1 - y)))
     stroke(canvas, circle, 1.5, COL_CIRCLE)
     draw_earth(canvas, ex, ey, earth_r)
 
