@@ -116,7 +116,7 @@ LINE_HEIGHT = 11
 
 def glyph_rows(ch):
     start, spec = GLYPHS[ch]
-    return start, spec.split(' ') if ch != ' ' else ["..."]
+    return start, spec.split(' ')
 
 
 def text_width(text):
@@ -377,7 +377,7 @@ def draw_earth(canvas, cx, cy, radius):
                     col = surface_colour(math.degrees(lon), math.degrees(lat))
                     lambert = u * light[0] + v * light[1] + w * light[2]
                     shade = 0.22 + 0.95 * max(0.0, lambert)
-                    # Soft sheen on the water near the lit side, haze at the limb.
+                    # Blue haze towards the limb.
                     haze = (1.0 - w) ** 2 * 0.55
                     col = tuple(min(255.0, c * shade) for c in col)
                     col = mix(col, (120, 170, 255), haze * max(0.25, lambert))
