@@ -12,7 +12,7 @@ step() { printf '\n=== %s\n' "$*"; }
 tools/deps.sh
 
 step "image generator"
-python3 -m unittest discover -s tests/tools -t . -v 2>&1
+python3 -m unittest discover -s tests/tools -v 2>&1
 
 for preset in linux linux-asan; do
     step "core, native ($preset)"
