@@ -1,0 +1,391 @@
+#include "driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr UINT kSendMs = 2000;
+
+std::string narrow(const std::wstring& w, UINT cp) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(cp, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(cp, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring widen(const std::string& s, UINT cp) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(cp, 0, s.data(), int(s.size()), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    MultiByteToWideChar(cp, 0, s.data(), int(s.size()), w.data(), n);
+    return w;
+}
+
+std::wstring windowTextW(HWND wnd) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &len))
+        return L"<no answer>";
+    std::wstring buf(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), SMTO_ABORTIFHUNG,
+                        kSendMs, &got);
+    buf.resize(got);
+    return buf;
+}
+
+struct FindTop {
+    DWORD pid;
+    const char* cls;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK findTopProc(HWND wnd, LPARAM lp) {
+    auto* f = reinterpret_cast<FindTop*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != f->pid || !IsWindowVisible(wnd) || className(wnd) != f->cls) return TRUE;
+    if (f->caption && windowText(wnd) != f->caption) return TRUE;
+    f->found = wnd;
+    return FALSE;
+}
+
+struct FindOwned {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK findOwnedProc(HWND wnd, LPARAM lp) {
+    auto* f = reinterpret_cast<FindOwned*>(lp);
+    if (GetWindow(wnd, GW_OWNER) != f->owner || !IsWindowVisible(wnd) ||
+        className(wnd) != "#32770")
+        return TRUE;
+    f->found = wnd;
+    return FALSE;
+}
+
+void sendInputs(std::vector<INPUT>& in) {
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+bool extendedKey(WORD vk) {
+    switch (vk) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_INSERT: case VK_DELETE: case VK_RMENU: case VK_RCONTROL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+INPUT keyInput(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+
+// Lets the target's thread take in what was sent before the next step.
+void settle(HWND wnd) {
+    DWORD_PTR r;
+    if (wnd) SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &r);
+    Sleep(20);
+}
+
+}  // namespace
+
+std::string envPath(const char* name) {
+    const char* v = std::getenv(name);
+    if (!v || !*v) return {};
+    std::string p = v;
+    if (p[0] == '/') p = "Z:" + p;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+std::string startProgram(Program& p, const std::string& exe, const char* caption) {
+    if (exe.empty()) return "no program path given";
+    if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return "not found: " + exe;
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        return "CreateProcess failed, error " + std::to_string(GetLastError());
+    CloseHandle(pi.hThread);
+    p.process = pi.hProcess;
+    p.pid = pi.dwProcessId;
+    WaitForInputIdle(p.process, kAppearMs);
+    waitUntil([&] { return (p.main = findTopWindow(p.pid, "#32770", caption)) != nullptr; },
+              kAppearMs);
+    if (!p.main) return std::string("no window \"") + caption + "\" within 5 s";
+    return {};
+}
+
+bool waitExit(Program& p, DWORD ms, DWORD* code) {
+    if (!p.process || WaitForSingleObject(p.process, ms) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(p.process, code);
+    return true;
+}
+
+void stopProgram(Program& p) {
+    if (p.process) {
+        if (WaitForSingleObject(p.process, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(p.process, 99);
+            WaitForSingleObject(p.process, kAppearMs);
+        }
+        CloseHandle(p.process);
+    }
+    p = Program{};
+}
+
+HWND findTopWindow(DWORD pid, const char* cls, const char* caption) {
+    FindTop f{pid, cls, caption, nullptr};
+    EnumWindows(findTopProc, LPARAM(&f));
+    return f.found;
+}
+
+HWND ownedDialog(HWND owner) {
+    FindOwned f{owner, nullptr};
+    EnumWindows(findOwnedProc, LPARAM(&f));
+    return f.found;
+}
+
+HWND waitOwnedDialog(HWND owner, DWORD ms) {
+    HWND box = nullptr;
+    waitUntil([&] { return (box = ownedDialog(owner)) != nullptr; }, ms);
+    return box;
+}
+
+bool waitGone(HWND wnd, DWORD ms) {
+    return waitUntil([&] { return !IsWindow(wnd) || !IsWindowVisible(wnd); }, ms);
+}
+
+std::string windowText(HWND wnd) { return narrow(windowTextW(wnd), 1250); }
+
+std::string itemText(HWND dlg, int id) {
+    HWND item = GetDlgItem(dlg, id);
+    return item ? windowText(item) : "<no control " + std::to_string(id) + ">";
+}
+
+std::vector<std::string> comboItems(HWND combo) {
+    std::vector<std::string> items;
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &count))
+        return items;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR len = 0;
+        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendMs, &len);
+        std::wstring buf(len + 1, L'\0');
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, LPARAM(buf.data()), SMTO_ABORTIFHUNG,
+                            kSendMs, &got);
+        buf.resize(got == DWORD_PTR(CB_ERR) ? 0 : got);
+        items.push_back(narrow(buf, 1250));
+    }
+    return items;
+}
+
+std::string className(HWND wnd) {
+    char buf[256] = "";
+    GetClassNameA(wnd, buf, sizeof buf);
+    return buf;
+}
+
+std::string shown(const std::string& cp1250) {
+    std::string s = narrow(widen(cp1250, 1250), CP_UTF8), out;
+    for (char c : s) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else out += c;
+    }
+    return out;
+}
+
+bool activate(HWND wnd) {
+    DWORD tid = GetWindowThreadProcessId(wnd, nullptr);
+    auto ready = [&] {
+        GUITHREADINFO gi{};
+        gi.cbSize = sizeof gi;
+        if (!GetGUIThreadInfo(tid, &gi)) return false;
+        return GetForegroundWindow() == wnd && gi.hwndActive == wnd && gi.hwndFocus &&
+               (gi.hwndFocus == wnd || IsChild(wnd, gi.hwndFocus));
+    };
+    if (ready()) return true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(GetDesktopWindow());
+        SetForegroundWindow(wnd);
+        settle(wnd);
+        if (waitUntil(ready, 1000)) return true;
+    }
+    return false;
+}
+
+void pressKey(WORD vk, std::initializer_list<WORD> mods) {
+    std::vector<INPUT> in;
+    for (WORD m : mods) in.push_back(keyInput(m, false));
+    in.push_back(keyInput(vk, false));
+    in.push_back(keyInput(vk, true));
+    for (auto m = mods.end(); m != mods.begin();) in.push_back(keyInput(*--m, true));
+    sendInputs(in);
+    settle(GetForegroundWindow());
+}
+
+void typeText(const std::string& cp1250) {
+    std::vector<INPUT> in;
+    for (wchar_t c : widen(cp1250, 1250)) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = WORD(c);
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+        in.push_back(i);
+        i.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    sendInputs(in);
+    settle(GetForegroundWindow());
+}
+
+void clickAt(POINT pt) {
+    // Every event carries the position: a button event without one lands
+    // wherever a late pointer report from X has just put the cursor back.
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[3]{};
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        in[i].type = INPUT_MOUSE;
+        in[i].mi.dx = LONG((pt.x * 65535LL + (cx - 1) / 2) / (cx - 1));
+        in[i].mi.dy = LONG((pt.y * 65535LL + (cy - 1) / 2) / (cy - 1));
+        in[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
+    SendInput(1, &in[0], sizeof(INPUT));
+    waitUntil([&] {
+        POINT cur;
+        return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
+    }, 500);
+    Sleep(20);
+    SendInput(1, &in[1], sizeof(INPUT));
+    Sleep(20);
+    SendInput(1, &in[2], sizeof(INPUT));
+    settle(WindowFromPoint(pt));
+}
+
+void clickCentre(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    clickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+HWND focusWindow(HWND wnd) {
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &gi)) return nullptr;
+    return gi.hwndFocus;
+}
+
+int focusId(HWND wnd) {
+    HWND f = focusWindow(wnd);
+    if (!f) return 0;
+    HWND parent = GetParent(f);
+    if (parent && parent != wnd && className(parent) == "ComboBox") f = parent;
+    return GetDlgCtrlID(f);
+}
+
+bool tabTo(HWND dlg, int id) {
+    for (int i = 0; i < 12; ++i) {
+        if (focusId(dlg) == id) return true;
+        pressKey(VK_TAB);
+        waitUntil([&] { return focusId(dlg) == id; }, 200);
+    }
+    return focusId(dlg) == id;
+}
+
+Image captureScreen(const RECT& r) {
+    Image img;
+    img.width = r.right - r.left;
+    img.height = r.bottom - r.top;
+    if (img.width <= 0 || img.height <= 0) return Image{};
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = img.width;
+    bi.bmiHeader.biHeight = -img.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, img.width, img.height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    img.px.assign(p, p + size_t(img.width) * img.height);
+    for (uint32_t& v : img.px) v &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return img;
+}
+
+Image captureWindow(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    return captureScreen(r);
+}
+
+uint32_t rgbOf(COLORREF c) {
+    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+}
+
+bool saveBmp(const Image& img, const std::string& path) {
+    int stride = (img.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof ih;
+    ih.biWidth = img.width;
+    ih.biHeight = img.height;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = DWORD(stride) * img.height;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&ih, sizeof ih, 1, f);
+    std::vector<unsigned char> row(size_t(stride), 0);
+    for (int y = img.height - 1; y >= 0; --y) {
+        for (int x = 0; x < img.width; ++x) {
+            uint32_t v = img.at(x, y);
+            row[size_t(x) * 3] = v & 0xFF;
+            row[size_t(x) * 3 + 1] = (v >> 8) & 0xFF;
+            row[size_t(x) * 3 + 2] = (v >> 16) & 0xFF;
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    return std::fclose(f) == 0;
+}
+
+bool screenshot(HWND wnd, const char* name) {
+    std::string dir = envPath("ORBELA_SCREENSHOTS");
+    if (dir.empty()) return false;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    // Let the last repaint land before reading the screen.
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    settle(wnd);
+    Sleep(100);
+    return saveBmp(captureWindow(wnd), dir + "\\" + name + ".bmp");
+}

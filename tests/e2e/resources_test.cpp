@@ -1,0 +1,306 @@
+// The resources of the built programs, read from the executables as data.
+// The 32-bit product cannot run here; its resources must be the very bytes
+// of the 64-bit build that the window tests drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "resource.h"
+
+namespace {
+
+std::string resName(LPCSTR name) {
+    return IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name))
+                                : std::string(name);
+}
+
+struct ResourceSet {
+    HMODULE module = nullptr;
+    // "type/name/language" -> bytes
+    std::map<std::string, std::vector<unsigned char>> all;
+};
+
+BOOL CALLBACK onLanguage(HMODULE m, LPCSTR type, LPCSTR name, WORD lang, LONG_PTR lp) {
+    auto* r = reinterpret_cast<ResourceSet*>(lp);
+    HRSRC res = FindResourceExA(m, type, name, lang);
+    DWORD size = SizeofResource(m, res);
+    auto* p = static_cast<const unsigned char*>(LockResource(LoadResource(m, res)));
+    r->all[resName(type) + "/" + resName(name) + "/" + std::to_string(lang)] =
+        p ? std::vector<unsigned char>(p, p + size) : std::vector<unsigned char>{};
+    return TRUE;
+}
+
+BOOL CALLBACK onName(HMODULE m, LPCSTR type, LPSTR name, LONG_PTR lp) {
+    EnumResourceLanguagesA(m, type, name, onLanguage, lp);
+    return TRUE;
+}
+
+BOOL CALLBACK onType(HMODULE m, LPSTR type, LONG_PTR lp) {
+    EnumResourceNamesA(m, type, onName, lp);
+    return TRUE;
+}
+
+ResourceSet loadResources(const std::string& exe) {
+    ResourceSet r;
+    r.module = LoadLibraryExA(exe.c_str(), nullptr,
+                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (r.module) EnumResourceTypesA(r.module, onType, LONG_PTR(&r));
+    return r;
+}
+
+const std::vector<unsigned char>* find(const ResourceSet& r, const std::string& key) {
+    auto at = r.all.find(key);
+    return at == r.all.end() ? nullptr : &at->second;
+}
+
+std::string narrow(const std::wstring& w) {
+    int n = WideCharToMultiByte(1250, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(1250, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+// Reads a dialog template as the window system does.
+struct Reader {
+    const unsigned char* p;
+    const unsigned char* end;
+    bool bad = false;
+    template <class T>
+    T get() {
+        T v{};
+        if (p + sizeof v > end) {
+            bad = true;
+            return v;
+        }
+        std::memcpy(&v, p, sizeof v);
+        p += sizeof v;
+        return v;
+    }
+    // A string, or "#n" for an ordinal.
+    std::string sz() {
+        auto first = get<WORD>();
+        if (first == 0xFFFF) return "#" + std::to_string(get<WORD>());
+        std::wstring w;
+        for (WORD c = first; c && !bad; c = get<WORD>()) w += wchar_t(c);
+        return narrow(w);
+    }
+    void align(const unsigned char* base) {
+        while ((p - base) % 4) ++p;
+    }
+};
+
+class Resources : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { exe64 = new ResourceSet(loadResources(envPath("ORBELA_EXE"))); }
+    static void TearDownTestSuite() {
+        if (exe64->module) FreeLibrary(exe64->module);
+        delete exe64;
+    }
+    void SetUp() override { ASSERT_NE(exe64->module, nullptr) << "set ORBELA_EXE to ORBELA.exe"; }
+    static ResourceSet* exe64;
+};
+ResourceSet* Resources::exe64 = nullptr;
+
+TEST_F(Resources, Win32BuildHasTheSameResources) {
+    std::string path32 = envPath("ORBELA_EXE32");
+    ResourceSet exe32 = loadResources(path32);
+    ASSERT_NE(exe32.module, nullptr) << "cannot load the 32-bit build \"" << path32
+                                     << "\" (build the win32 preset first)";
+    for (const auto& [key, bytes] : exe64->all) {
+        const auto* other = find(exe32, key);
+        if (!other) {
+            ADD_FAILURE() << key << " is missing from the 32-bit build";
+            continue;
+        }
+        EXPECT_TRUE(*other == bytes) << key << " differs: " << other->size() << " bytes in the "
+                                     << "32-bit build, " << bytes.size() << " in the 64-bit build";
+    }
+    for (const auto& entry : exe32.all)
+        EXPECT_NE(find(*exe64, entry.first), nullptr) << entry.first << " only in the 32-bit build";
+    FreeLibrary(exe32.module);
+}
+
+TEST_F(Resources, OnlyTheProgramsOwnKindsInEnglishUS) {
+    const std::string allowed[] = {"#2", "#3", "#4", "#5", "#14"};  // bitmap icon menu dialog group
+    for (const auto& entry : exe64->all) {
+        std::string type = entry.first.substr(0, entry.first.find('/'));
+        EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), type), std::end(allowed))
+            << "unexpected resource " << entry.first;
+        EXPECT_EQ(entry.first.substr(entry.first.rfind('/') + 1), "1033") << entry.first;
+    }
+    EXPECT_NE(find(*exe64, "#5/#113/1033"), nullptr) << "dialog IDD_MAIN";
+    EXPECT_NE(find(*exe64, "#4/IDR_MENU_ORBELA/1033"), nullptr) << "menu IDR_MENU_ORBELA";
+    EXPECT_NE(find(*exe64, "#2/MYBMP/1033"), nullptr) << "bitmap MYBMP";
+}
+
+TEST_F(Resources, BitmapAndIcons) {
+    const auto* bmp = find(*exe64, "#2/MYBMP/1033");
+    ASSERT_NE(bmp, nullptr);
+    ASSERT_GE(bmp->size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER bh;
+    std::memcpy(&bh, bmp->data(), sizeof bh);
+    EXPECT_EQ(bh.biWidth, 449);
+    EXPECT_EQ(bh.biHeight, 188);
+    EXPECT_EQ(bh.biBitCount, 24);
+    EXPECT_EQ(bh.biCompression, DWORD(BI_RGB));
+
+    struct Case {
+        int group;
+        std::vector<int> sizes;
+    };
+    for (const Case& c : {Case{IDI_APP, {16, 32}}, Case{IDI_SMALL, {16}}}) {
+        SCOPED_TRACE(::testing::Message() << "icon group " << c.group);
+        const auto* g = find(*exe64, "#14/#" + std::to_string(c.group) + "/1033");
+        ASSERT_NE(g, nullptr);
+        ASSERT_GE(g->size(), 6u);
+        WORD count;
+        std::memcpy(&count, g->data() + 4, 2);
+        ASSERT_EQ(count, c.sizes.size());
+        ASSERT_EQ(g->size(), 6u + 14u * count);
+        for (WORD i = 0; i < count; ++i) {
+            const unsigned char* e = g->data() + 6 + 14 * i;
+            WORD id;
+            std::memcpy(&id, e + 12, 2);
+            EXPECT_EQ(e[0], c.sizes[i]) << "width of image " << i;
+            EXPECT_EQ(e[1], c.sizes[i]) << "height of image " << i;
+            const auto* icon = find(*exe64, "#3/#" + std::to_string(id) + "/1033");
+            ASSERT_NE(icon, nullptr) << "image " << id;
+            BITMAPINFOHEADER ih;
+            ASSERT_GE(icon->size(), sizeof ih);
+            std::memcpy(&ih, icon->data(), sizeof ih);
+            EXPECT_EQ(ih.biBitCount, 8) << "image " << id << " is not 256 colours";
+            EXPECT_EQ(ih.biWidth, c.sizes[i]);
+        }
+    }
+}
+
+TEST_F(Resources, MenuTextsAndCommands) {
+    HMENU menu = LoadMenuA(exe64->module, "IDR_MENU_ORBELA");
+    ASSERT_NE(menu, nullptr);
+    auto label = [](HMENU m, int pos) {
+        wchar_t buf[128] = L"";
+        GetMenuStringW(m, UINT(pos), buf, 128, MF_BYPOSITION);
+        return narrow(buf);
+    };
+    struct Item {
+        int popup;
+        int pos;
+        const char* text;
+        UINT command;
+    };
+    const Item items[] = {
+        {0, 0, "&Ukončit\tAlt-F4", IDM_EXIT},
+        {1, 0, "&O programu...", IDM_ABOUT},
+        {1, 1, "&Návod", IDM_HELP},
+    };
+    const char* popups[] = {"&Program", "&Nápověda"};
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(label(menu, i), popups[i]) << "pop-up " << i << ": \"" << shown(label(menu, i)) << "\"";
+        ASSERT_NE(GetSubMenu(menu, i), nullptr) << "pop-up " << i;
+    }
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 0)), 1);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 2);
+    for (const Item& it : items) {
+        HMENU sub = GetSubMenu(menu, it.popup);
+        EXPECT_EQ(label(sub, it.pos), it.text)
+            << "pop-up " << it.popup << " item " << it.pos << ": \"" << shown(label(sub, it.pos)) << "\"";
+        EXPECT_EQ(GetMenuItemID(sub, it.pos), it.command) << "pop-up " << it.popup << " item " << it.pos;
+    }
+    DestroyMenu(menu);
+}
+
+TEST_F(Resources, MainDialogTemplate) {
+    const auto* t = find(*exe64, "#5/#113/1033");
+    ASSERT_NE(t, nullptr);
+    Reader r{t->data(), t->data() + t->size()};
+    ASSERT_EQ(r.get<WORD>(), 1) << "not an extended dialog template";
+    ASSERT_EQ(r.get<WORD>(), 0xFFFF);
+    r.get<DWORD>();
+    EXPECT_EQ(r.get<DWORD>(), DWORD(WS_EX_STATICEDGE)) << "extended style";
+    EXPECT_EQ(r.get<DWORD>(), DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                    DS_MODALFRAME | DS_CENTER | DS_SETFONT | DS_FIXEDSYS))
+        << "style";
+    WORD count = r.get<WORD>();
+    short rect[4];
+    for (short& v : rect) v = r.get<short>();
+    EXPECT_EQ((std::vector<short>(rect, rect + 4)), (std::vector<short>{0, 0, 320, 297}));
+    EXPECT_EQ(r.sz(), "IDR_MENU_ORBELA") << "menu";
+    EXPECT_EQ(r.sz(), "") << "class";
+    EXPECT_EQ(r.sz(), "ORBELA_XB") << "caption";
+    EXPECT_EQ(r.get<WORD>(), 10) << "font size";
+    EXPECT_EQ(r.get<WORD>(), 0) << "font weight";
+    EXPECT_EQ(r.get<BYTE>(), 0) << "italic";
+    EXPECT_EQ(r.get<BYTE>(), 1) << "character set";
+    EXPECT_EQ(r.sz(), "Helv") << "font";
+
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    struct Control {
+        int line;
+        int id;
+        const char* cls;
+        DWORD style;
+        DWORD exStyle;
+        short x, y, cx, cy;
+        const char* text;
+    };
+    const Control controls[] = {
+        {__LINE__, IDC_DEF1, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 55, 76, 12, "Prvni kosm. rychlost"},
+        {__LINE__, IDC_DEF2, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 67, 76, 12, "Druha kosm. rychlost"},
+        {__LINE__, IDC_DEF3, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 79, 76, 12, "Treti kosm. rychlost"},
+        {__LINE__, IDOK, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 196, 99, 40, 14, "Kruhova r.I"},
+        {__LINE__, IDCANCEL, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 249, 99, 40, 14, "Cancel"},
+        {__LINE__, IDC_ESCAPE, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 146, 99, 40, 14, "Unikova r.II"},
+        {__LINE__, IDC_LABEL_DISTANCE, "#130", SS_LEFT | WS_BORDER, 0, 146, 41, 143, 12,
+         "Vzdalenost od stredu centr. telesa v metrech."},
+        {__LINE__, IDC_DISTANCE, "#129", ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+         WS_EX_CLIENTEDGE, 187, 54, 61, 12, ""},
+        {__LINE__, IDC_LABEL_MASS, "#130", SS_LEFT | WS_BORDER, 0, 145, 68, 144, 12,
+         "Hmotnost centralniho telesa v kilogramech"},
+        {__LINE__, IDC_MASS, "#133", CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
+         WS_EX_CLIENTEDGE, 188, 82, 68, 65, ""},
+        {__LINE__, IDC_LABEL_RESULT, "#130", SS_LEFT | WS_BORDER, 0, 146, 123, 142, 12,
+         "Vysledna rychlost v metrech za sekundu"},
+        {__LINE__, IDC_RESULT, "#130", SS_CENTER | SS_SUNKEN, 0, 197, 136, 40, 12, "0.00"},
+        {__LINE__, IDC_PICTURE, "#130",
+         SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE | SS_SUNKEN | WS_BORDER, 0, 12, 154, 296,
+         110, "MYBMP"},
+        {__LINE__, IDC_GROUP_INPUT, "#128", BS_GROUPBOX, 0, 112, 34, 179, 64, "Zadani"},
+        {__LINE__, IDC_GROUP_RESULT, "#128", BS_GROUPBOX, WS_EX_STATICEDGE, 111, 114, 180, 37,
+         "Vysledek"},
+        {__LINE__, IDC_TITLE, "#130", SS_CENTER | SS_SUNKEN, 0, 13, 13, 279, 12, "Kosmicke rychlosti"},
+        {__LINE__, IDC_GROUP_DEFS, "#128", BS_GROUPBOX, 0, 12, 34, 87, 64, "Definice kosm. rychlosti"},
+        {__LINE__, IDC_STATUS, "#130", SS_LEFT | SS_SUNKEN | WS_BORDER, WS_EX_CLIENTEDGE, 7, 279,
+         307, 12, "ORBELA_XB"},
+        {__LINE__, IDC_FRAME, "#130", SS_BLACKFRAME, 0, 6, 6, 308, 285, ""},
+    };
+    ASSERT_EQ(count, std::size(controls)) << "number of controls";
+    for (const Control& c : controls) {
+        SCOPED_TRACE(::testing::Message() << "line " << c.line << ": control " << c.id);
+        r.align(t->data());
+        r.get<DWORD>();
+        DWORD exStyle = r.get<DWORD>();
+        DWORD style = r.get<DWORD>();
+        short x = r.get<short>(), y = r.get<short>(), cx = r.get<short>(), cy = r.get<short>();
+        DWORD id = r.get<DWORD>();
+        std::string cls = r.sz(), text = r.sz();
+        WORD extra = r.get<WORD>();
+        r.p += extra;
+        ASSERT_FALSE(r.bad) << "template ends early";
+        EXPECT_EQ(id, DWORD(c.id));
+        EXPECT_EQ(cls, c.cls);
+        EXPECT_EQ(style, c.style | child) << std::hex << "extra bits " << (style & ~(c.style | child))
+                                          << ", missing bits " << (~style & (c.style | child));
+        EXPECT_EQ(exStyle, c.exStyle) << std::hex << "extended style";
+        EXPECT_EQ((std::vector<short>{x, y, cx, cy}), (std::vector<short>{c.x, c.y, c.cx, c.cy}));
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+}  // namespace
