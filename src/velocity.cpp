@@ -24,9 +24,9 @@ constexpr double kG = 6.672e-11;
 // one sticky flag holds all that is needed of them.
 constexpr int kKeptDigits = 800;
 
-// Exponent digits beyond this value cannot change the outcome any more
-// (a text has at most 65,534 mantissa digits).
-constexpr int kExponentLimit = 100000;
+// Exponent values beyond this cannot change the outcome any more: no text
+// in memory has that many mantissa digits to make up for them.
+constexpr std::int64_t kExponentLimit = 100000000000000000;   // 10^17
 
 // Longest result text: DBL_MAX has 309 integer digits, then ".00".
 constexpr std::size_t kMaxText = 309 + 3;
@@ -44,7 +44,7 @@ struct Decimal {
     unsigned char digit[kKeptDigits];
     int count;     // digits kept in digit[]
     bool sticky;   // a nonzero digit beyond the kept ones
-    int pointPos;
+    std::int64_t pointPos;
 };
 
 // Unsigned big integer, 32-bit limbs, least significant first; size is the
@@ -60,19 +60,35 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // ---------------------------------------------------------------- reading
 
+// The long runs of a text are crossed with the C library's span functions,
+// which look at many bytes at a time where the library can.
+constexpr const char* kDigits = "0123456789";
+
 const char* skipToDigit(const char* p)
 {
-    while (*p != '\0' && !isDigit(*p))
-        ++p;
-    return p;
+    return p + std::strcspn(p, kDigits);
 }
 
-void keepDigit(Decimal& number, int d)
+const char* skipZeros(const char* p)
 {
-    if (number.count < kKeptDigits)
-        number.digit[number.count++] = static_cast<unsigned char>(d);
-    else if (d != 0)
+    return p + std::strspn(p, "0");
+}
+
+const char* skipDigits(const char* p)
+{
+    return p + std::strspn(p, kDigits);
+}
+
+// Keeps the run of digits at p as far as there is room, and notes whether
+// any digit beyond that is nonzero. Returns the end of the run.
+const char* keepDigits(const char* p, Decimal& number)
+{
+    for (; number.count < kKeptDigits && isDigit(*p); ++p)
+        number.digit[number.count++] = static_cast<unsigned char>(*p - '0');
+    p = skipZeros(p);
+    if (isDigit(*p))
         number.sticky = true;
+    return skipDigits(p);
 }
 
 // Digits, then optionally "." and digits. Leading zeros only move the point.
@@ -80,29 +96,24 @@ const char* readMantissa(const char* p, Decimal& number)
 {
     number.count = 0;
     number.sticky = false;
-    number.pointPos = 0;
-    for (; isDigit(*p); ++p) {
-        const int d = *p - '0';
-        if (number.count == 0 && d == 0)
-            continue;
-        keepDigit(number, d);
-        ++number.pointPos;
-    }
+    p = skipZeros(p);
+    const char* start = p;
+    p = keepDigits(p, number);
+    number.pointPos = p - start;
     if (*p != '.')
         return p;
-    for (++p; isDigit(*p); ++p) {
-        const int d = *p - '0';
-        if (number.count == 0 && d == 0)
-            --number.pointPos;
-        else
-            keepDigit(number, d);
+    ++p;
+    if (number.count == 0) {
+        start = p;
+        p = skipZeros(p);
+        number.pointPos = start - p;
     }
-    return p;
+    return keepDigits(p, number);
 }
 
 // "e" or "E", an optional sign and at least one digit; anything less is not
 // an exponent and reads as 0. The value saturates.
-int readExponent(const char* p)
+std::int64_t readExponent(const char* p)
 {
     if (*p != 'e' && *p != 'E')
         return 0;
@@ -110,10 +121,9 @@ int readExponent(const char* p)
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-')
         ++p;
-    int value = 0;
-    for (; isDigit(*p); ++p)
-        if (value < kExponentLimit)
-            value = value * 10 + (*p - '0');
+    std::int64_t value = 0;
+    for (p = skipZeros(p); isDigit(*p) && value < kExponentLimit; ++p)
+        value = value * 10 + (*p - '0');
     return negative ? -value : value;
 }
 
@@ -129,8 +139,6 @@ void dropTrailingZeros(Decimal& number)
 // multiplication or division gives the answer.
 bool convertExactly(const Decimal& number, int exp10, double& value)
 {
-    if (number.sticky || number.count > 19)
-        return false;
     std::uint64_t mantissa = 0;
     for (int i = 0; i < number.count; ++i)
         mantissa = mantissa * 10 + number.digit[i];
@@ -230,32 +238,56 @@ void bigShiftLeft(BigNum& n, int bits)
         --n.size;
 }
 
-int bigCompare(const BigNum& a, const BigNum& b)
+// Long division (Knuth's algorithm D, base 2^32): u / v, the quotient's
+// limbs to quotient[0 .. u.size - v.size], the remainder left in u. The top
+// limb of v has its high bit set, and u has room for one more limb.
+void bigDivideLong(BigNum& u, const BigNum& v, std::uint32_t* quotient)
 {
-    if (a.size != b.size)
-        return a.size < b.size ? -1 : 1;
-    for (int i = a.size - 1; i >= 0; --i)
-        if (a.limb[i] != b.limb[i])
-            return a.limb[i] < b.limb[i] ? -1 : 1;
-    return 0;
-}
-
-// a -= b, for a >= b.
-void bigSubtract(BigNum& a, const BigNum& b)
-{
-    std::uint32_t borrow = 0;
-    for (int i = 0; i < a.size; ++i) {
-        const std::uint32_t sub = i < b.size ? b.limb[i] : 0;
-        const std::uint64_t t = std::uint64_t{a.limb[i]} - sub - borrow;
-        a.limb[i] = static_cast<std::uint32_t>(t);
-        borrow = static_cast<std::uint32_t>(t >> 63);
+    constexpr std::uint64_t kBase = std::uint64_t{1} << 32;
+    const int n = v.size;
+    const std::uint32_t vTop = v.limb[n - 1];
+    const std::uint32_t vNext = n >= 2 ? v.limb[n - 2] : 0;
+    u.limb[u.size] = 0;
+    for (int j = u.size - n; j >= 0; --j) {
+        // Estimate from the top limbs; at most one too high after this.
+        const std::uint64_t top = (std::uint64_t{u.limb[j + n]} << 32) | u.limb[j + n - 1];
+        std::uint64_t qHat = top / vTop;
+        std::uint64_t rHat = top % vTop;
+        const std::uint32_t uNext = n >= 2 ? u.limb[j + n - 2] : 0;
+        while (qHat >= kBase || qHat * vNext > ((rHat << 32) | uNext)) {
+            --qHat;
+            rHat += vTop;
+            if (rHat >= kBase)
+                break;
+        }
+        std::uint64_t borrow = 0;
+        for (int i = 0; i < n; ++i) {
+            const std::uint64_t product = qHat * v.limb[i] + borrow;
+            const auto low = static_cast<std::uint32_t>(product);
+            borrow = (product >> 32) + (u.limb[i + j] < low ? 1 : 0);
+            u.limb[i + j] -= low;
+        }
+        const bool negative = u.limb[j + n] < borrow;
+        u.limb[j + n] -= static_cast<std::uint32_t>(borrow);
+        if (negative) {
+            --qHat;
+            std::uint64_t carry = 0;
+            for (int i = 0; i < n; ++i) {
+                const std::uint64_t sum = std::uint64_t{u.limb[i + j]} + v.limb[i] + carry;
+                u.limb[i + j] = static_cast<std::uint32_t>(sum);
+                carry = sum >> 32;
+            }
+            u.limb[j + n] += static_cast<std::uint32_t>(carry);
+        }
+        quotient[j] = static_cast<std::uint32_t>(qHat);
     }
-    while (a.size > 0 && a.limb[a.size - 1] == 0)
-        --a.size;
+    u.size = n;
+    while (u.size > 0 && u.limb[u.size - 1] == 0)
+        --u.size;
 }
 
 // n /= divisor, returning the remainder.
-std::uint32_t bigDivide(BigNum& n, std::uint32_t divisor)
+std::uint32_t bigDivideSmall(BigNum& n, std::uint32_t divisor)
 {
     std::uint64_t rest = 0;
     for (int i = n.size - 1; i >= 0; --i) {
@@ -296,58 +328,80 @@ double roundToDouble(std::uint64_t q, int top, bool sticky)
     return value;
 }
 
-// value = digits * 10^exp10 = digits * 5^exp10 * 2^exp10, as the quotient
-// a / b * 2^exp10, developed bit by bit to 64 bits and a sticky bit.
-double convertExactlyBig(const Decimal& number, int exp10)
+// value = a * 10^exp10 = a * 5^exp10 * 2^exp10 (a little more when sticky),
+// as the quotient a / b * 2^exp10 to 64 bits and a sticky bit.
+double convertExactlyBig(BigNum& a, int exp10, bool sticky)
 {
-    BigNum a;
     BigNum b;
-    bigFromDigits(a, number.digit, number.count);
     bigSet(b, 1);
     if (exp10 >= 0)
         bigMulPow5(a, exp10);
     else
         bigMulPow5(b, -exp10);
 
-    // Align so that b <= a < 2b; then a / b * 2^top is the value.
-    const int shift = bigBitLength(a) - bigBitLength(b);
-    if (shift >= 0)
-        bigShiftLeft(b, shift);
-    else
-        bigShiftLeft(a, -shift);
-    int top = exp10 + shift;
-    if (bigCompare(a, b) < 0) {
-        bigShiftLeft(a, 1);
-        --top;
+    // Shift b to fill whole limbs and a to 64 bits more than b: the
+    // quotient then has 64 or 65 bits, in three limbs.
+    const int bBits = bigBitLength(b);
+    int bShift = (32 - bBits % 32) % 32;
+    int aShift = bBits + bShift + 64 - bigBitLength(a);
+    if (aShift < 0) {
+        const int limbs = (31 - aShift) / 32;
+        bShift += 32 * limbs;
+        aShift += 32 * limbs;
     }
-    std::uint64_t q = 0;
-    for (int i = 0; i < 64; ++i) {
-        q <<= 1;
-        if (bigCompare(a, b) >= 0) {
-            bigSubtract(a, b);
-            q |= 1;
-        }
-        bigShiftLeft(a, 1);
+    bigShiftLeft(a, aShift);
+    bigShiftLeft(b, bShift);
+    std::uint32_t quotient[3];
+    bigDivideLong(a, b, quotient);
+    std::uint64_t q = (std::uint64_t{quotient[1]} << 32) | quotient[0];
+    int top = exp10 + bShift - aShift + 63;
+    if (quotient[2] != 0) {
+        sticky = sticky || (q & 1) != 0;
+        q = (q >> 1) | (std::uint64_t{1} << 63);
+        ++top;
     }
-    return roundToDouble(q, top, number.sticky || a.size != 0);
+    return roundToDouble(q, top, sticky || a.size != 0);
 }
 
-double toDouble(Decimal& number, int exponent)
+// A long mantissa lies between its first 19 digits and those plus one unit
+// in the last of them; mostly both bounds round to the same double.
+bool convertByBounds(const Decimal& number, int magnitude, double& value)
+{
+    constexpr int kHeadDigits = 19;
+    std::uint64_t head = 0;
+    for (int i = 0; i < kHeadDigits; ++i)
+        head = head * 10 + number.digit[i];
+    BigNum a;
+    bigSet(a, head);
+    const double low = convertExactlyBig(a, magnitude - kHeadDigits, true);
+    bigSet(a, head + 1);
+    const double high = convertExactlyBig(a, magnitude - kHeadDigits, false);
+    value = low;
+    return low == high;
+}
+
+double toDouble(Decimal& number, std::int64_t exponent)
 {
     dropTrailingZeros(number);
     if (number.count == 0)
         return 0.0;
     // The value lies in [10^(magnitude-1), 10^magnitude).
-    const int magnitude = number.pointPos + exponent;
+    const std::int64_t magnitude = number.pointPos + exponent;
     if (magnitude > 309)
         return std::numeric_limits<double>::infinity();
     if (magnitude < -323)
         return 0.0;
-    const int exp10 = magnitude - number.count;
+    const int exp10 = static_cast<int>(magnitude) - number.count;
     double value;
-    if (convertExactly(number, exp10, value))
+    if (number.count <= 19 && !number.sticky) {
+        if (convertExactly(number, exp10, value))
+            return value;
+    } else if (convertByBounds(number, static_cast<int>(magnitude), value)) {
         return value;
-    return convertExactlyBig(number, exp10);
+    }
+    BigNum a;
+    bigFromDigits(a, number.digit, number.count);
+    return convertExactlyBig(a, exp10, number.sticky);
 }
 
 // --------------------------------------------------------------- printing
@@ -375,7 +429,7 @@ std::size_t printBig(std::uint64_t mantissa, int exp2, char* out)
     std::uint32_t group[36];   // nine digits each, least significant first
     int groups = 0;
     while (n.size != 0)
-        group[groups++] = bigDivide(n, 1000000000);
+        group[groups++] = bigDivideSmall(n, 1000000000);
     std::size_t length = printUnsigned(group[groups - 1], out);
     for (int i = groups - 2; i >= 0; --i) {
         std::uint32_t g = group[i];

@@ -34,8 +34,6 @@ inline std::string selectedNumber(const char* text)
 }
 
 #ifdef __GLIBC__
-constexpr bool kAvailable = true;
-
 inline double value(const char* text)
 {
     const std::string number = selectedNumber(text);
@@ -48,8 +46,6 @@ inline std::string fixed2(double v)
     std::snprintf(text, sizeof text, "%.2f", v);
     return text;
 }
-#else
-constexpr bool kAvailable = false;
 #endif
 
 } // namespace reference
