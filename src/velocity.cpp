@@ -66,12 +66,12 @@ constexpr const char* kDigits = "0123456789";
 
 const char* skipToDigit(const char* p)
 {
-    return p + std::strcspn(p, kDigits);
+    return isDigit(*p) ? p : p + std::strcspn(p, kDigits);
 }
 
 const char* skipZeros(const char* p)
 {
-    return p + std::strspn(p, "0");
+    return *p != '0' ? p : p + std::strspn(p, "0");
 }
 
 const char* skipDigits(const char* p)
@@ -85,6 +85,8 @@ const char* keepDigits(const char* p, Decimal& number)
 {
     for (; number.count < kKeptDigits && isDigit(*p); ++p)
         number.digit[number.count++] = static_cast<unsigned char>(*p - '0');
+    if (!isDigit(*p))
+        return p;
     p = skipZeros(p);
     if (isDigit(*p))
         number.sticky = true;
@@ -135,13 +137,18 @@ void dropTrailingZeros(Decimal& number)
 
 // ------------------------------------------------------- exact fast path
 
+std::uint64_t leadingDigits(const Decimal& number, int count)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value * 10 + number.digit[i];
+    return value;
+}
+
 // Mantissa and power of ten both exact doubles: one correctly rounded
 // multiplication or division gives the answer.
-bool convertExactly(const Decimal& number, int exp10, double& value)
+bool convertExactly(std::uint64_t mantissa, int exp10, double& value)
 {
-    std::uint64_t mantissa = 0;
-    for (int i = 0; i < number.count; ++i)
-        mantissa = mantissa * 10 + number.digit[i];
     if (mantissa > kTwoTo53)
         return false;
     if (exp10 > kMaxExactPower) {
@@ -159,6 +166,185 @@ bool convertExactly(const Decimal& number, int exp10, double& value)
         return false;
     const double m = static_cast<double>(mantissa);
     value = exp10 >= 0 ? m * kExactPowers[exp10] : m / kExactPowers[-exp10];
+    return true;
+}
+
+// ---------------------------------------------------- 128-bit products
+
+// The double nearest to q * 2^(top - 63), plus a little more when sticky,
+// ties to even. q has its top bit set; top is the exponent of that bit.
+double roundToDouble(std::uint64_t q, int top, bool sticky)
+{
+    if (top > 1023)
+        return std::numeric_limits<double>::infinity();
+    const bool normal = top >= -1022;
+    const int kept = normal ? 53 : top + 1075;   // mantissa bits that fit
+    if (kept < 0)
+        return 0.0;
+    const int drop = 64 - kept;
+    const std::uint64_t half = std::uint64_t{1} << (drop - 1);
+    std::uint64_t mantissa = drop == 64 ? 0 : q >> drop;
+    const std::uint64_t rest = drop == 64 ? q : q & (2 * half - 1);
+    if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0)))
+        ++mantissa;
+    // The mantissa's leading bit adds one to the exponent field, and a
+    // carry out of the mantissa moves on into it, up to infinity.
+    const std::uint64_t bits =
+        normal ? (static_cast<std::uint64_t>(top + 1022) << 52) + mantissa
+               : mantissa;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+
+// 5^q for q from -342 to 308 (all a mantissa of up to 19 digits can meet
+// in range), as 128 bits with the top one set: 5^q = (high * 2^64 + low) *
+// 2^exp2, the 128 bits less than one unit below the exact value (a few
+// thousandths of a unit more for the negative powers).
+constexpr int kMinPower5 = -342;
+constexpr int kMaxPower5 = 308;
+
+struct Power5 {
+    std::uint64_t high;
+    std::uint64_t low;
+    int exp2;
+};
+
+struct Power5Table {
+    Power5 power[kMaxPower5 - kMinPower5 + 1];
+};
+
+constexpr Power5 leading128Bits(const std::uint32_t* limb, int size)
+{
+    int bits = (size - 1) * 32;
+    for (std::uint32_t top = limb[size - 1]; top != 0; top >>= 1)
+        ++bits;
+    Power5 p{0, 0, bits - 128};
+    for (int i = 0; i < 128; ++i) {
+        const int position = bits - 1 - i;
+        const std::uint64_t bit = position >= 0 ? (limb[position / 32] >> (position % 32)) & 1 : 0;
+        if (i < 64)
+            p.high = (p.high << 1) | bit;
+        else
+            p.low = (p.low << 1) | bit;
+    }
+    return p;
+}
+
+constexpr Power5Table makePower5Table()
+{
+    Power5Table table{};
+    // 5^q exactly; 5^308 has 716 bits.
+    std::uint32_t exact[24] = {1};
+    int size = 1;
+    for (int q = 0; q <= kMaxPower5; ++q) {
+        if (q > 0) {
+            std::uint64_t carry = 0;
+            for (int i = 0; i < size; ++i) {
+                const std::uint64_t t = std::uint64_t{exact[i]} * 5 + carry;
+                exact[i] = static_cast<std::uint32_t>(t);
+                carry = t >> 32;
+            }
+            if (carry != 0)
+                exact[size++] = static_cast<std::uint32_t>(carry);
+        }
+        table.power[q - kMinPower5] = leading128Bits(exact, size);
+    }
+    // 5^-k to 288 bits, top bit at 287: times 8/5 each step, then halved
+    // when that carried past 2^288.
+    std::uint32_t inverse[10] = {0, 0, 0, 0, 0, 0, 0, 0, 0x80000000, 0};
+    int exp2 = -287;
+    for (int k = 1; k <= -kMinPower5; ++k) {
+        for (int i = 9; i > 0; --i)
+            inverse[i] = (inverse[i] << 3) | (inverse[i - 1] >> 29);
+        inverse[0] <<= 3;
+        std::uint64_t rest = 0;
+        for (int i = 9; i >= 0; --i) {
+            const std::uint64_t t = (rest << 32) | inverse[i];
+            inverse[i] = static_cast<std::uint32_t>(t / 5);
+            rest = t % 5;
+        }
+        exp2 -= 3;
+        if (inverse[9] != 0) {
+            for (int i = 0; i < 9; ++i)
+                inverse[i] = (inverse[i] >> 1) | (inverse[i + 1] << 31);
+            inverse[9] >>= 1;
+            ++exp2;
+        }
+        Power5 p = leading128Bits(inverse, 9);
+        p.exp2 += exp2;
+        table.power[-k - kMinPower5] = p;
+    }
+    return table;
+}
+
+constexpr Power5Table kPower5 = makePower5Table();
+
+struct Wide {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+// a * b to 128 bits, from 32-bit halves alike on every machine.
+Wide multiplyWide(std::uint64_t a, std::uint64_t b)
+{
+    const std::uint64_t aLow = a & 0xFFFFFFFF;
+    const std::uint64_t aHigh = a >> 32;
+    const std::uint64_t bLow = b & 0xFFFFFFFF;
+    const std::uint64_t bHigh = b >> 32;
+    const std::uint64_t ll = aLow * bLow;
+    const std::uint64_t lh = aLow * bHigh;
+    const std::uint64_t hl = aHigh * bLow;
+    const std::uint64_t middle = (ll >> 32) + (lh & 0xFFFFFFFF) + (hl & 0xFFFFFFFF);
+    return {aHigh * bHigh + (lh >> 32) + (hl >> 32) + (middle >> 32),
+            (middle << 32) | (ll & 0xFFFFFFFF)};
+}
+
+int leadingZeros(std::uint64_t x)
+{
+    int count = 0;
+    for (int step = 32; step > 0; step /= 2) {
+        if (x >> (64 - step) == 0) {
+            x <<= step;
+            count += step;
+        }
+    }
+    return count;
+}
+
+// Eisel and Lemire's method: a nonzero mantissa of up to 19 digits times
+// 5^exp10 from the table gives the leading bits of the value to within a
+// few units of the last of 128. Unless the bits that round lie that close
+// to a rounding boundary, they round as the exact value does; those rare
+// cases are left to the exact path.
+bool convertByProduct(std::uint64_t mantissa, int exp10, double& value)
+{
+    const Power5& power = kPower5.power[exp10 - kMinPower5];
+    const int shift = leadingZeros(mantissa);
+    const std::uint64_t w = mantissa << shift;
+    const Wide upper = multiplyWide(w, power.high);
+    const Wide lower = multiplyWide(w, power.low);
+    const std::uint64_t low = upper.low + lower.high;
+    const std::uint64_t high = upper.high + (low < lower.high ? 1 : 0);
+
+    // value = (high * 2^64 + low) * 2^(exp2 + exp10 - shift + 64)
+    const bool topBit = (high >> 63) != 0;
+    const std::uint64_t q = topBit ? high : (high << 1) | (low >> 63);
+    const std::uint64_t rest = topBit ? low : low << 1;
+    const int top = (topBit ? 127 : 126) + power.exp2 + exp10 - shift + 64;
+    const int kept = top >= -1022 ? 53 : top + 1075;   // bits the double keeps
+    if (kept < 1)
+        return false;
+
+    constexpr std::uint64_t kMargin = 8;
+    const std::uint64_t half = std::uint64_t{1} << (63 - kept);
+    const std::uint64_t roundBits = q & (2 * half - 1);
+    const bool nearBelow = rest < kMargin && (roundBits == 0 || roundBits == half);
+    const bool nearAbove = rest > ~kMargin && (roundBits == 2 * half - 1 || roundBits == half - 1);
+    if (nearBelow || nearAbove)
+        return false;
+    value = roundToDouble(q, top, rest != 0);
     return true;
 }
 
@@ -302,32 +488,6 @@ std::uint32_t bigDivideSmall(BigNum& n, std::uint32_t divisor)
 
 // ------------------------------------------------- exact conversion path
 
-// The double nearest to q * 2^(top - 63), plus a little more when sticky,
-// ties to even. q has its top bit set; top is the exponent of that bit.
-double roundToDouble(std::uint64_t q, int top, bool sticky)
-{
-    if (top > 1023)
-        return std::numeric_limits<double>::infinity();
-    const bool normal = top >= -1022;
-    const int kept = normal ? 53 : top + 1075;   // mantissa bits that fit
-    if (kept < 0)
-        return 0.0;
-    const int drop = 64 - kept;
-    const std::uint64_t half = std::uint64_t{1} << (drop - 1);
-    std::uint64_t mantissa = drop == 64 ? 0 : q >> drop;
-    const std::uint64_t rest = drop == 64 ? q : q & (2 * half - 1);
-    if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0)))
-        ++mantissa;
-    // The mantissa's leading bit adds one to the exponent field, and a
-    // carry out of the mantissa moves on into it, up to infinity.
-    const std::uint64_t bits =
-        normal ? (static_cast<std::uint64_t>(top + 1022) << 52) + mantissa
-               : mantissa;
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // value = a * 10^exp10 = a * 5^exp10 * 2^exp10 (a little more when sticky),
 // as the quotient a / b * 2^exp10 to 64 bits and a sticky bit.
 double convertExactlyBig(BigNum& a, int exp10, bool sticky)
@@ -368,16 +528,10 @@ double convertExactlyBig(BigNum& a, int exp10, bool sticky)
 bool convertByBounds(const Decimal& number, int magnitude, double& value)
 {
     constexpr int kHeadDigits = 19;
-    std::uint64_t head = 0;
-    for (int i = 0; i < kHeadDigits; ++i)
-        head = head * 10 + number.digit[i];
-    BigNum a;
-    bigSet(a, head);
-    const double low = convertExactlyBig(a, magnitude - kHeadDigits, true);
-    bigSet(a, head + 1);
-    const double high = convertExactlyBig(a, magnitude - kHeadDigits, false);
-    value = low;
-    return low == high;
+    const std::uint64_t head = leadingDigits(number, kHeadDigits);
+    double high;
+    return convertByProduct(head, magnitude - kHeadDigits, value) &&
+           convertByProduct(head + 1, magnitude - kHeadDigits, high) && value == high;
 }
 
 double toDouble(Decimal& number, std::int64_t exponent)
@@ -394,7 +548,8 @@ double toDouble(Decimal& number, std::int64_t exponent)
     const int exp10 = static_cast<int>(magnitude) - number.count;
     double value;
     if (number.count <= 19 && !number.sticky) {
-        if (convertExactly(number, exp10, value))
+        const std::uint64_t mantissa = leadingDigits(number, number.count);
+        if (convertExactly(mantissa, exp10, value) || convertByProduct(mantissa, exp10, value))
             return value;
     } else if (convertByBounds(number, static_cast<int>(magnitude), value)) {
         return value;
