@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -94,6 +95,16 @@ struct Reader {
         while ((p - base) % 4) ++p;
     }
 };
+
+// A control class as the template names it, by name or by its ordinal.
+std::string className(std::string cls) {
+    if (cls == "#128") return "BUTTON";
+    if (cls == "#129") return "EDIT";
+    if (cls == "#130") return "STATIC";
+    if (cls == "#133") return "COMBOBOX";
+    for (char& c : cls) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return cls;
+}
 
 class Resources : public ::testing::Test {
 protected:
@@ -251,34 +262,34 @@ TEST_F(Resources, MainDialogTemplate) {
         const char* text;
     };
     const Control controls[] = {
-        {__LINE__, IDC_DEF1, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 55, 76, 12, "Prvni kosm. rychlost"},
-        {__LINE__, IDC_DEF2, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 67, 76, 12, "Druha kosm. rychlost"},
-        {__LINE__, IDC_DEF3, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 79, 76, 12, "Treti kosm. rychlost"},
-        {__LINE__, IDOK, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 196, 99, 40, 14, "Kruhova r.I"},
-        {__LINE__, IDCANCEL, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 249, 99, 40, 14, "Cancel"},
-        {__LINE__, IDC_ESCAPE, "#128", BS_PUSHBUTTON | WS_TABSTOP, 0, 146, 99, 40, 14, "Unikova r.II"},
-        {__LINE__, IDC_LABEL_DISTANCE, "#130", SS_LEFT | WS_BORDER, 0, 146, 41, 143, 12,
+        {__LINE__, IDC_DEF1, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 55, 76, 12, "Prvni kosm. rychlost"},
+        {__LINE__, IDC_DEF2, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 67, 76, 12, "Druha kosm. rychlost"},
+        {__LINE__, IDC_DEF3, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 17, 79, 76, 12, "Treti kosm. rychlost"},
+        {__LINE__, IDOK, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 196, 99, 40, 14, "Kruhova r.I"},
+        {__LINE__, IDCANCEL, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 249, 99, 40, 14, "Cancel"},
+        {__LINE__, IDC_ESCAPE, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, 146, 99, 40, 14, "Unikova r.II"},
+        {__LINE__, IDC_LABEL_DISTANCE, "STATIC", SS_LEFT | WS_BORDER, 0, 146, 41, 143, 12,
          "Vzdalenost od stredu centr. telesa v metrech."},
-        {__LINE__, IDC_DISTANCE, "#129", ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+        {__LINE__, IDC_DISTANCE, "EDIT", ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
          WS_EX_CLIENTEDGE, 187, 54, 61, 12, ""},
-        {__LINE__, IDC_LABEL_MASS, "#130", SS_LEFT | WS_BORDER, 0, 145, 68, 144, 12,
+        {__LINE__, IDC_LABEL_MASS, "STATIC", SS_LEFT | WS_BORDER, 0, 145, 68, 144, 12,
          "Hmotnost centralniho telesa v kilogramech"},
-        {__LINE__, IDC_MASS, "#133", CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
+        {__LINE__, IDC_MASS, "COMBOBOX", CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
          WS_EX_CLIENTEDGE, 188, 82, 68, 65, ""},
-        {__LINE__, IDC_LABEL_RESULT, "#130", SS_LEFT | WS_BORDER, 0, 146, 123, 142, 12,
+        {__LINE__, IDC_LABEL_RESULT, "STATIC", SS_LEFT | WS_BORDER, 0, 146, 123, 142, 12,
          "Vysledna rychlost v metrech za sekundu"},
-        {__LINE__, IDC_RESULT, "#130", SS_CENTER | SS_SUNKEN, 0, 197, 136, 40, 12, "0.00"},
-        {__LINE__, IDC_PICTURE, "#130",
+        {__LINE__, IDC_RESULT, "STATIC", SS_CENTER | SS_SUNKEN, 0, 197, 136, 40, 12, "0.00"},
+        {__LINE__, IDC_PICTURE, "STATIC",
          SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE | SS_SUNKEN | WS_BORDER, 0, 12, 154, 296,
          110, "MYBMP"},
-        {__LINE__, IDC_GROUP_INPUT, "#128", BS_GROUPBOX, 0, 112, 34, 179, 64, "Zadani"},
-        {__LINE__, IDC_GROUP_RESULT, "#128", BS_GROUPBOX, WS_EX_STATICEDGE, 111, 114, 180, 37,
+        {__LINE__, IDC_GROUP_INPUT, "BUTTON", BS_GROUPBOX, 0, 112, 34, 179, 64, "Zadani"},
+        {__LINE__, IDC_GROUP_RESULT, "BUTTON", BS_GROUPBOX, WS_EX_STATICEDGE, 111, 114, 180, 37,
          "Vysledek"},
-        {__LINE__, IDC_TITLE, "#130", SS_CENTER | SS_SUNKEN, 0, 13, 13, 279, 12, "Kosmicke rychlosti"},
-        {__LINE__, IDC_GROUP_DEFS, "#128", BS_GROUPBOX, 0, 12, 34, 87, 64, "Definice kosm. rychlosti"},
-        {__LINE__, IDC_STATUS, "#130", SS_LEFT | SS_SUNKEN | WS_BORDER, WS_EX_CLIENTEDGE, 7, 279,
+        {__LINE__, IDC_TITLE, "STATIC", SS_CENTER | SS_SUNKEN, 0, 13, 13, 279, 12, "Kosmicke rychlosti"},
+        {__LINE__, IDC_GROUP_DEFS, "BUTTON", BS_GROUPBOX, 0, 12, 34, 87, 64, "Definice kosm. rychlosti"},
+        {__LINE__, IDC_STATUS, "STATIC", SS_LEFT | SS_SUNKEN | WS_BORDER, WS_EX_CLIENTEDGE, 7, 279,
          307, 12, "ORBELA_XB"},
-        {__LINE__, IDC_FRAME, "#130", SS_BLACKFRAME, 0, 6, 6, 308, 285, ""},
+        {__LINE__, IDC_FRAME, "STATIC", SS_BLACKFRAME, 0, 6, 6, 308, 285, ""},
     };
     ASSERT_EQ(count, std::size(controls)) << "number of controls";
     for (const Control& c : controls) {
@@ -289,7 +300,7 @@ TEST_F(Resources, MainDialogTemplate) {
         DWORD style = r.get<DWORD>();
         short x = r.get<short>(), y = r.get<short>(), cx = r.get<short>(), cy = r.get<short>();
         DWORD id = r.get<DWORD>();
-        std::string cls = r.sz(), text = r.sz();
+        std::string cls = className(r.sz()), text = r.sz();
         WORD extra = r.get<WORD>();
         r.p += extra;
         ASSERT_FALSE(r.bad) << "template ends early";
