@@ -49,7 +49,8 @@ struct Decimal {
 
 // Unsigned big integer, 32-bit limbs, least significant first; size is the
 // number of limbs in use, the top one nonzero (size 0 is zero). 4,160 bits
-// hold the largest operand: 5^1123, shifted up by one bit.
+// hold the largest operand with room to spare: a dividend 96 bits longer
+// than 5^1123 (2,608 bits), the divisor of the smallest numbers.
 constexpr int kLimbs = 130;
 struct BigNum {
     std::uint32_t limb[kLimbs];
