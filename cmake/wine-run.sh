@@ -12,6 +12,6 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../tests/wine/lib.sh"
 
 orbela_session_start "$1" || exit 125
-env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" "$@" </dev/null | tr -d '\r'
+"$ORBELA_WINE" "$@" </dev/null | tr -d '\r'
 rc=${PIPESTATUS[0]}
 exit "$rc"

@@ -11,9 +11,9 @@
 #   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
 #   ORBELA_SCREEN        Xvfb screen geometry (default 1024x768x24)
 
-ORBELA_WINE=/usr/lib/wine/wine64
-ORBELA_WINESERVER=/usr/lib/wine/wineserver64
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ORBELA_WINE=$ORBELA_LIB_DIR/wine64
+ORBELA_WINESERVER=/usr/lib/wine/wineserver64
 
 orbela_log() { printf 'wine-session: %s\n' "$*" >&2; }
 
@@ -96,7 +96,7 @@ EOF
             orbela_start_xvfb "$work"
             trap 'kill "$ORBELA_XVFB_PID" 2>/dev/null; wait "$ORBELA_XVFB_PID" 2>/dev/null' EXIT
             orbela_wine_env "$work/prefix"
-            env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" wineboot -i </dev/null >"$work/wineboot.log" 2>&1
+            "$ORBELA_WINE" wineboot -i </dev/null >"$work/wineboot.log" 2>&1
             "$ORBELA_WINESERVER" -w
             mkdir -p "$work/prefix/drive_c/windows/Fonts"
             cp /usr/share/wine/fonts/* "$work/prefix/drive_c/windows/Fonts/"
@@ -115,7 +115,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 EOF
-            env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" regedit /S 'Z:'"${work//\//\\}"'\settings.reg' \
+            "$ORBELA_WINE" regedit /S 'Z:'"${work//\//\\}"'\settings.reg' \
                 </dev/null >>"$work/wineboot.log" 2>&1
             "$ORBELA_WINESERVER" -w
             grep -q '"Managed"="N"' "$work/prefix/user.reg"
@@ -235,7 +235,7 @@ orbela_session_start() {
     "$ORBELA_WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
     ORBELA_WINESERVER_PID=$!
     echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
-    env LC_ALL=cs_CZ.UTF-8 "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
     export ORBELA_WINE
     return 0
 }
