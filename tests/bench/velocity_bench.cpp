@@ -100,9 +100,9 @@ std::vector<Case> cases()
         // Halfway between the smallest normal double and the next, then
         // a last nonzero digit: all 760 significant digits count.
         const std::string halfway = exactFraction((std::uint64_t{1} << 53) + 1, 1075);
-        list.push_back({"near-halfway digits" + size, "6378000",
+        list.push_back({"near-halfway digits, exact path" + size, "6378000",
                         halfway + std::string(n - halfway.size() - 1, '0') + "1"});
-        list.push_back({"big-number path" + size,
+        list.push_back({"0.000...0001 style" + size,
                         "0." + std::string(n - 40, '0') + "6378000000000000000000001e" +
                             std::to_string(n - 33),
                         kEarth});
