@@ -14,4 +14,5 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 orbela_session_start "$1" || exit 125
 "$ORBELA_WINE" "$@" </dev/null | tr -d '\r'
 rc=${PIPESTATUS[0]}
+orbela_trace "program ended ($rc)"
 exit "$rc"

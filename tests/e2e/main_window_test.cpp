@@ -510,6 +510,8 @@ const char* askName(Ask a) {
     return "?";
 }
 
+void PrintTo(Ask a, std::ostream* os) { *os << askName(a); }
+
 class ExitWays : public Window, public ::testing::WithParamInterface<Ask> {
 protected:
     void ask(Ask how) {

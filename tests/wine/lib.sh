@@ -10,12 +10,21 @@
 #   ORBELA_DISPLAY=:N    use that X display instead of starting an Xvfb
 #   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
 #   ORBELA_SCREEN        Xvfb screen geometry (default 1024x768x24)
+#   ORBELA_WINE_TRACE=1  print how long each step of the session took
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ORBELA_WINE=$ORBELA_LIB_DIR/wine64
 ORBELA_WINESERVER=/usr/lib/wine/wineserver64
 
 orbela_log() { printf 'wine-session: %s\n' "$*" >&2; }
+
+# With ORBELA_WINE_TRACE=1, how long each step of a session took.
+ORBELA_T0=${EPOCHREALTIME/[.,]/}
+orbela_trace() {
+    [ "${ORBELA_WINE_TRACE:-0}" = 1 ] || return 0
+    local now=${EPOCHREALTIME/[.,]/}
+    orbela_log "$(( (now - ORBELA_T0) / 1000 )) ms: $*"
+}
 
 # The build tree that holds $1 (a file or folder): the nearest folder
 # upwards with a CMakeCache.txt.
@@ -152,16 +161,17 @@ ORBELA_WINESERVER_PID=
 # The Wine processes (the server included) running in prefix $1.
 orbela_prefix_pids() {
     local e p
-    for e in /proc/[0-9]*/environ; do
+    for e in $(grep -lzx "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
         p=${e#/proc/}; p=${p%/environ}
         case $(readlink "/proc/$p/exe" 2>/dev/null) in
-        /usr/lib/wine/*) grep -qzx "WINEPREFIX=$1" "$e" 2>/dev/null && printf '%s\n' "$p" ;;
+        /usr/lib/wine/*) printf '%s\n' "$p" ;;
         esac
     done
 }
 
 orbela_session_stop() {
     [ -n "$ORBELA_SESSION_DIR" ] || return 0
+    orbela_trace "stopping"
     local prefix=$ORBELA_SESSION_DIR/prefix pids
     if [ -n "$ORBELA_WINESERVER_PID" ]; then
         if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
@@ -186,29 +196,32 @@ orbela_session_stop() {
     else
         rm -rf "$ORBELA_SESSION_DIR"
     fi
+    orbela_trace "stopped"
     ORBELA_SESSION_DIR=
 }
 
-# Copies the template prefix to $2. The big folders of Wine's own DLLs are
-# hard-linked (no run writes into them in place); everything else is copied.
+# Copies the template prefix to $2. The folders of Wine's own binaries, fonts
+# and data are hard-linked (no run writes into them); the rest is copied.
 orbela_copy_prefix() {
-    local from=$1 to=$2 e
-    local shared=" drive_c/windows/system32 drive_c/windows/winsxs drive_c/windows/syswow64 "
-    mkdir -p "$to/drive_c/windows" || return 1
+    local from=$1 to=$2
     (
         shopt -s dotglob nullglob
-        for e in "$from"/*; do
-            [ "${e##*/}" = drive_c ] || cp -a "$e" "$to/" || exit 1
-        done
-        for e in "$from"/drive_c/*; do
-            [ "${e##*/}" = windows ] || cp -a "$e" "$to/drive_c/" || exit 1
-        done
-        for e in "$from"/drive_c/windows/*; do
-            case $shared in
-            *" drive_c/windows/${e##*/} "*) cp -al "$e" "$to/drive_c/windows/" || exit 1 ;;
-            *) cp -a "$e" "$to/drive_c/windows/" || exit 1 ;;
-            esac
-        done
+        copy_level() {
+            local rel=$1 e name
+            mkdir -p "$to/$rel" || exit 1
+            for e in "$from/$rel"/*; do
+                name=${rel:+$rel/}${e##*/}
+                case $name in
+                drive_c | drive_c/windows) copy_level "$name" ;;
+                "drive_c/Program Files"* | drive_c/windows/system32 | drive_c/windows/syswow64 | \
+                drive_c/windows/winsxs | drive_c/windows/Fonts | drive_c/windows/globalization | \
+                drive_c/windows/resources | drive_c/windows/*.exe)
+                    cp -al "$e" "$to/$rel/" || exit 1 ;;
+                *) cp -a "$e" "$to/$rel/" || exit 1 ;;
+                esac
+            done
+        }
+        copy_level ""
     )
 }
 
@@ -224,18 +237,22 @@ orbela_session_start() {
     trap 'orbela_session_stop; exit 130' INT
     trap 'orbela_session_stop; exit 143' TERM
     echo $$ >"$ORBELA_SESSION_DIR/owner"
+    orbela_trace "template ready"
     orbela_copy_prefix "$wdir/template" "$ORBELA_SESSION_DIR/prefix" || return 1
+    orbela_trace "prefix copied"
     export FONTCONFIG_FILE=$wdir/fonts.conf
     if [ -n "${ORBELA_DISPLAY:-}" ]; then
         export DISPLAY=$ORBELA_DISPLAY
     else
         orbela_start_xvfb "$ORBELA_SESSION_DIR" || return 1
     fi
+    orbela_trace "display $DISPLAY ready"
     orbela_wine_env "$ORBELA_SESSION_DIR/prefix"
     "$ORBELA_WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
     ORBELA_WINESERVER_PID=$!
     echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
     "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    orbela_trace "wineserver and services up"
     export ORBELA_WINE
     return 0
 }
