@@ -1,0 +1,285 @@
+// The longest and strangest texts a user can get into the two input
+// fields (typed, pasted, or set by another program), run through both
+// velocity buttons of the real window. String literals are compiled to
+// Windows-1250, the program's encoding.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "driver.h"
+#include "release_driver.h"
+#include "resource.h"
+
+namespace {
+
+constexpr int kBoxText = 0xFFFF;
+// A velocity command reads at most this many characters of a field.
+constexpr size_t kRead = 65534;
+// Longer than what is read.
+constexpr size_t kOver = 70000;
+// Wine's edit control lays out a long run of digits slowly: setting 65,534
+// digits takes several seconds there.
+constexpr DWORD kSetTextMs = 60000;
+
+const char* const kEarth = "Země 5.98e24";
+const char* const kError = nullptr;
+// Put into the result field before each command; no case computes it.
+const char* const kMarker = "1.23";
+
+const char* const kDistanceLabel = "Vzdálenost od středu Země: ";
+const char* const kMassLabel = "Hmotnost centrálního tělesa v kilogramech: ";
+const char* const kCzechFill = "žluťoučký kůň úpěl ďábelské ódy ";
+
+std::string digits(char d, size_t n) { return std::string(n, d); }
+
+class HostileInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error = startProgram(app, envPath("ORBELA_EXE"), "ORBELA_XB");
+        ASSERT_EQ(error, "") << "set ORBELA_EXE to the 64-bit ORBELA.exe";
+        main = app.main;
+        distance = GetDlgItem(main, IDC_DISTANCE);
+        massEdit = FindWindowExA(GetDlgItem(main, IDC_MASS), nullptr, "Edit", nullptr);
+        ASSERT_NE(massEdit, nullptr) << "no edit field in the mass box";
+    }
+    void TearDown() override {
+        std::printf("slowest answer to a velocity command: %lu ms\n", slowest);
+        stopProgram(app);
+    }
+
+    // Clicks a velocity button and checks the answer: the expected result
+    // in the result field, or (expected null) the input-error box, closed
+    // with its OK. Meanwhile the result field may show only its previous
+    // text or the expected one.
+    void command(int button, const char* expected) {
+        SCOPED_TRACE(button == IDOK ? "button Kruhova r.I" : "button Unikova r.II");
+        HWND result = GetDlgItem(main, IDC_RESULT);
+        ASSERT_TRUE(setText(result, kMarker, kChangeMs));
+        ASSERT_TRUE(activate(main)) << "cannot activate the window";
+        DWORD start = GetTickCount();
+        clickCentre(GetDlgItem(main, button));
+        std::set<std::string> seen;
+        HWND box = nullptr;
+        bool answered = waitUntil([&] {
+            std::string now = windowText(result);
+            seen.insert(now);
+            if (expected && now == expected) return true;
+            return (box = ownedDialog(main)) != nullptr;
+        }, kAppearMs);
+        DWORD took = GetTickCount() - start;
+        if (took > slowest) slowest = took;
+        seen.erase(kMarker);
+        if (expected) seen.erase(expected);
+        for (const std::string& s : seen) ADD_FAILURE() << "the result field showed \"" << shown(s) << "\"";
+        ASSERT_TRUE(answered) << "no answer within " << kAppearMs << " ms";
+        if (expected) {
+            EXPECT_LE(took, kChangeMs) << "result shown after " << took << " ms";
+            EXPECT_EQ(box, nullptr) << "a box opened: \"" << shown(windowText(box)) << "\"";
+        } else {
+            ASSERT_NE(box, nullptr) << "no input-error box; the result field shows \""
+                                    << shown(windowText(result)) << "\"";
+            EXPECT_EQ(windowText(box), "chyba");
+            EXPECT_EQ(itemText(box, kBoxText), "Zadejte do pole číslici");
+            ASSERT_TRUE(activate(box)) << "cannot activate the error box";
+            clickCentre(GetDlgItem(box, IDOK));
+            ASSERT_TRUE(waitGone(box)) << "the error box is still open after a click on OK";
+            EXPECT_EQ(windowText(result), kMarker) << "an input error changed the result field";
+        }
+        EXPECT_TRUE(alive(app)) << "the program ended";
+        EXPECT_TRUE(responds(main)) << "the window does not answer";
+    }
+
+    void bothButtons(const char* circular, const char* escape) {
+        command(IDOK, circular);
+        command(IDC_ESCAPE, escape);
+    }
+
+    // The field holds exactly `expected` (compared in full, shown in part).
+    ::testing::AssertionResult holds(HWND field, const std::string& expected) {
+        std::string got = longText(field, kSetTextMs);
+        if (got == expected) return ::testing::AssertionSuccess();
+        size_t at = 0;
+        while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+        return ::testing::AssertionFailure()
+               << "field holds " << got.size() << " characters, expected " << expected.size()
+               << "; first difference at " << at << ": \"" << shown(got.substr(at, 20))
+               << "\" instead of \"" << shown(expected.substr(at, 20)) << "\"";
+    }
+
+    // Clicks into the field and replaces its text with the clipboard's.
+    ::testing::AssertionResult paste(HWND field, const std::string& text, UINT format) {
+        if (!setText(field, "", kChangeMs)) return ::testing::AssertionFailure() << "cannot empty the field";
+        if (!putOnClipboard(text, format)) return ::testing::AssertionFailure() << "clipboard refused the text";
+        if (!activate(main)) return ::testing::AssertionFailure() << "cannot activate the window";
+        clickCentre(field);
+        if (!waitUntil([&] { return focusWindow(main) == field; }, kChangeMs))
+            return ::testing::AssertionFailure() << "no focus in the field after a click";
+        pressKey('V', {VK_CONTROL});
+        if (!waitUntil([&] { return textLength(field, kSetTextMs) != 0; }, kSetTextMs))
+            return ::testing::AssertionFailure() << "Ctrl+V pasted nothing";
+        return ::testing::AssertionSuccess();
+    }
+
+    Program app;
+    HWND main = nullptr;
+    HWND distance = nullptr;
+    HWND massEdit = nullptr;
+    DWORD slowest = 0;
+};
+
+TEST_F(HostileInput, EditLimits) {
+    DWORD_PTR distanceLimit = 0, massLimit = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(distance, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &distanceLimit));
+    ASSERT_TRUE(SendMessageTimeoutW(massEdit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &massLimit));
+    std::printf("typing limit (EM_GETLIMITTEXT): distance box %llu, mass field %llu characters\n",
+                (unsigned long long)distanceLimit, (unsigned long long)massLimit);
+    // A velocity command reads more than a user can type or paste: what the
+    // fields take from the keyboard and the clipboard is read in full.
+    EXPECT_LT(distanceLimit, kRead);
+    EXPECT_LT(massLimit, kRead);
+}
+
+// WM_SETTEXT passes the typing limit: the texts run up to and beyond what
+// a velocity command reads.
+TEST_F(HostileInput, SetDirectly) {
+    struct Case {
+        int line;
+        const char* what;
+        std::string distance;
+        std::string mass;
+        const char* circular;
+        const char* escape;
+    };
+    const std::string labelled = framed(kDistanceLabel, kCzechFill, "6378000", kRead);
+    const Case cases[] = {
+        {__LINE__, "distance 1 and 65,533 zeros: infinite", "1" + digits('0', kRead - 1), kEarth,
+         "0.00", "0.00"},
+        {__LINE__, "distance label, the number in the last characters read", labelled, kEarth,
+         "7909.27", "11185.40"},
+        {__LINE__, "distance label, number, then digits beyond what is read",
+         labelled + digits('5', kOver - kRead), kEarth, "7909.27", "11185.40"},
+        {__LINE__, "distance bytes 0x80-0xFF only", highBytes(kRead), kEarth, kError, kError},
+        {__LINE__, "distance bytes 0x80-0xFF, a number beyond what is read",
+         highBytes(kRead) + "6378000" + highBytes(kOver - kRead - 7), kEarth, kError, kError},
+        {__LINE__, "distance exponent of 5,001 digits",
+         framed(kDistanceLabel, kCzechFill, "6.378e" + digits('0', 5000) + "6", kRead), kEarth,
+         "7909.27", "11185.40"},
+        {__LINE__, "distance 1e-999...: zero",
+         framed(kDistanceLabel, kCzechFill, "1e-" + digits('9', 5000), kRead), kEarth, kError,
+         kError},
+        {__LINE__, "mass label, the number in the last characters read", "6378000",
+         framed(kMassLabel, kCzechFill, "5.98e24", kRead), "7909.27", "11185.40"},
+        {__LINE__, "mass label, number, then digits beyond what is read", "6378000",
+         framed(kMassLabel, kCzechFill, "5.98e24", kRead) + digits('9', kOver - kRead), "7909.27",
+         "11185.40"},
+        {__LINE__, "mass 1e999...: infinite", "6378000",
+         framed(kMassLabel, kCzechFill, "1e" + digits('9', 5000), kRead), "inf", "inf"},
+        {__LINE__, "mass bytes 0x80-0xFF, a number beyond what is read", "6378000",
+         highBytes(kRead) + "5.98e24" + highBytes(kOver - kRead - 7), kError, kError},
+        {__LINE__, "both infinite", "1e" + digits('9', 5000), "1e" + digits('9', 5000), "nan",
+         "nan"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "line " << c.line << ": " << c.what);
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(setText(distance, c.distance, kSetTextMs)) << "distance not taken";
+        ASSERT_TRUE(setText(massEdit, c.mass, kSetTextMs)) << "mass not taken";
+        ASSERT_TRUE(finishDrawing(distance, kSetTextMs));
+        ASSERT_TRUE(finishDrawing(massEdit, kSetTextMs));
+        ASSERT_TRUE(holds(distance, c.distance));
+        ASSERT_TRUE(holds(massEdit, c.mass));
+        DWORD set = GetTickCount() - start;
+        bothButtons(c.circular, c.escape);
+        std::printf("line %d: %zu + %zu characters set in %lu ms, both commands in %lu ms\n", c.line,
+                    c.distance.size(), c.mass.size(), set, GetTickCount() - start - set);
+        EXPECT_EQ(textLength(distance), c.distance.size()) << "the distance box changed";
+        EXPECT_EQ(textLength(massEdit), c.mass.size()) << "the mass field changed";
+    }
+}
+
+// Through the keyboard and the clipboard a field takes no more than it
+// allows: the distance box up to its typing limit, the mass field (a combo
+// box without horizontal scrolling) only what fits in its width.
+TEST_F(HostileInput, PastedAndTyped) {
+    DWORD_PTR got = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(distance, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &got));
+    const size_t limit = got;
+    ASSERT_GT(limit, 7u);
+    // Wine's edit control trims a text that is too wide for a field without
+    // horizontal scrolling one character at a time, laying the rest out
+    // anew each time; a run of digits is slow to lay out there. Pasting
+    // 3,000 digits into the mass field keeps the program busy for about
+    // 10 s under Wine, 30,000 for far longer; a thousand shows the trimming.
+    const size_t kMassDigits = 1000;
+    struct Case {
+        int line;
+        const char* what;
+        bool toMass;
+        std::string clip;  // empty: nothing pasted
+        UINT format;
+        std::string typed;
+        // The mass field keeps a part of what it was given, as long as it
+        // fits; the result holds for any part within these lengths.
+        size_t keptAtLeast;
+        size_t keptAtMost;
+        const char* circular;
+        const char* escape;
+    };
+    const Case cases[] = {
+        {__LINE__, "distance label, number at the limit, 2 digits more", false,
+         framed(kDistanceLabel, kCzechFill, "6378000", limit) + "55", CF_UNICODETEXT, "", 0, 0,
+         "7909.27", "11185.40"},
+        {__LINE__, "distance bytes 0x80-0xFF up to the limit, then a number", false,
+         highBytes(limit) + "6378000", CF_TEXT, "", 0, 0, kError, kError},
+        {__LINE__, "distance 1 and zeros up to the limit: infinite", false,
+         "1" + digits('0', limit - 1) + "000", CF_TEXT, "", 0, 0, "0.00", "0.00"},
+        {__LINE__, "distance exponent of zeros up to the limit, then a digit", false,
+         "6.378e" + digits('0', limit - 7) + "6" + "5", CF_UNICODETEXT, "", 0, 0, "7909.27",
+         "11185.40"},
+        {__LINE__, "distance 2 characters short of the limit, 4 typed", false,
+         framed(kDistanceLabel, kCzechFill, "63780", limit - 2), CF_UNICODETEXT, "0055", 0, 0,
+         "7909.27", "11185.40"},
+        {__LINE__, "mass label longer than the field, then a number", true,
+         std::string(kMassLabel) + "5.98e24", CF_UNICODETEXT, "", 1, std::string(kMassLabel).size(),
+         kError, kError},
+        {__LINE__, "mass 1e and a thousand nines", true, "1e" + digits('9', kMassDigits), CF_TEXT, "",
+         5, limit, "inf", "inf"},
+        {__LINE__, "mass bytes 0x80-0xFF beyond the limit", true, highBytes(limit + 100), CF_TEXT, "",
+         1, limit, kError, kError},
+        {__LINE__, "mass 1e and 40 nines typed", true, "", 0, "1e" + digits('9', 40), 5, 41, "inf",
+         "inf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "line " << c.line << ": " << c.what);
+        HWND field = c.toMass ? massEdit : distance;
+        ASSERT_TRUE(setText(c.toMass ? distance : massEdit, c.toMass ? "6378000" : kEarth, kChangeMs));
+        ASSERT_TRUE(setText(field, "", kChangeMs));
+        if (!c.clip.empty()) {
+            ASSERT_TRUE(paste(field, c.clip, c.format));
+        } else {
+            ASSERT_TRUE(activate(main));
+            clickCentre(field);
+            ASSERT_TRUE(waitUntil([&] { return focusWindow(main) == field; }, kChangeMs));
+        }
+        if (!c.typed.empty()) typeText(c.typed);
+        ASSERT_TRUE(finishDrawing(field, kSetTextMs));
+        const std::string given = c.clip + c.typed;
+        const std::string inField = longText(field, kSetTextMs);
+        if (c.toMass) {
+            std::printf("line %d: the mass field kept %zu of %zu characters\n", c.line, inField.size(),
+                        given.size());
+            ASSERT_EQ(given.compare(0, inField.size(), inField), 0)
+                << "the mass field holds \"" << shown(inField) << "\"";
+            ASSERT_GE(inField.size(), c.keptAtLeast) << "\"" << shown(inField) << "\"";
+            ASSERT_LE(inField.size(), c.keptAtMost) << "\"" << shown(inField) << "\"";
+        } else {
+            ASSERT_TRUE(holds(field, given.substr(0, limit)));
+        }
+        bothButtons(c.circular, c.escape);
+        EXPECT_EQ(longText(field, kSetTextMs), inField) << "the field changed";
+    }
+}
+
+}  // namespace
