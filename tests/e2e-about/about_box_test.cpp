@@ -306,30 +306,27 @@ TEST_F(AboutHandOff, ClicksOnTheSurfaceOpenTheListingPage) {
     ASSERT_NE(box, nullptr);
     RECT client;
     GetClientRect(box, &client);
-    SIZE home{};
-    {
-        HDC dc = GetDC(box);
-        GetTextExtentPoint32A(dc, MAKER_HOME_PAGE, int(sizeof MAKER_HOME_PAGE - 1), &home);
-        ReleaseDC(box, dc);
-    }
     struct Case {
         int line;
         const char* where;
+        int id;  // the control under the point; 0: the box itself
         POINT at;
     };
     const Case cases[] = {
-        {__LINE__, "empty surface, bottom left", clientToScreen(box, 6, client.bottom - 6)},
-        {__LINE__, "icon", centreOf(GetDlgItem(box, IDC_ABOUT_ICON))},
-        {__LINE__, "name line", centreOf(GetDlgItem(box, IDC_ABOUT_NAME))},
-        {__LINE__, "notice line", centreOf(GetDlgItem(box, IDC_ABOUT_NOTICE))},
-        {__LINE__, "painted home-page address", clientToScreen(box, 164, 140 + home.cy / 2)},
-        {__LINE__, "empty surface, top right", clientToScreen(box, client.right - 6, 6)},
+        {__LINE__, "empty surface, bottom left", 0, clientToScreen(box, 6, client.bottom - 6)},
+        {__LINE__, "icon", IDC_ABOUT_ICON, centreOf(GetDlgItem(box, IDC_ABOUT_ICON))},
+        {__LINE__, "name line", IDC_ABOUT_NAME, centreOf(GetDlgItem(box, IDC_ABOUT_NAME))},
+        {__LINE__, "notice line", IDC_ABOUT_NOTICE, centreOf(GetDlgItem(box, IDC_ABOUT_NOTICE))},
+        {__LINE__, "painted home-page address", 0, clientToScreen(box, 200, 148)},
+        {__LINE__, "empty surface, top right", 0, clientToScreen(box, client.right - 6, 6)},
     };
     size_t count = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "line " << c.line << ": click on the " << c.where);
-        HWND hit = WindowFromPoint(c.at);
-        ASSERT_TRUE(hit == box || IsChild(box, hit)) << "the point is not in the box";
+        POINT inBox = c.at;
+        ScreenToClient(box, &inBox);
+        HWND under = ChildWindowFromPointEx(box, inBox, CWP_SKIPINVISIBLE);
+        ASSERT_EQ(under, c.id ? GetDlgItem(box, c.id) : box) << "another window is under the point";
         ASSERT_TRUE(activate(box));
         clickAt(c.at);
         EXPECT_TRUE(handedOff(++count, kListing));
