@@ -78,13 +78,19 @@ orbela_start_xvfb() {
     export DISPLAY=":$(head -n1 "$dir/display")"
 }
 
-# Makes the template prefix once per build tree, under a lock.
+# Makes the template prefix once per build tree, under a lock. Returns with
+# the lock held shared in ORBELA_LOCK_FD, so that the template stays as it
+# is while the caller copies it.
 orbela_make_template() {
     local wdir=$1 tmpl=$1/template fd
     mkdir -p "$wdir"
     exec {fd}>"$wdir/lock"
+    ORBELA_LOCK_FD=$fd
     flock "$fd"
-    if [ ! -f "$tmpl/.orbela-ready" ]; then
+    local version
+    version=$(/usr/lib/wine/wine64 --version 2>/dev/null)
+    # A template from another Wine would be updated again in every session.
+    if [ "$(cat "$tmpl/.orbela-ready" 2>/dev/null)" != "$version" ]; then
         orbela_log "making the template prefix in $tmpl (about 15 s, once)"
         local work=$wdir/template.new
         rm -rf "$work" "$tmpl"
@@ -128,12 +134,12 @@ EOF
                 </dev/null >>"$work/wineboot.log" 2>&1
             "$ORBELA_WINESERVER" -w
             grep -q '"Managed"="N"' "$work/prefix/user.reg"
-            touch "$work/prefix/.orbela-ready"
+            echo "$version" >"$work/prefix/.orbela-ready"
         ) || { orbela_log "template setup failed; log in $work"; exec {fd}>&-; return 1; }
         mv "$work/prefix" "$tmpl"
         rm -rf "$work"
     fi
-    exec {fd}>&-
+    flock -s "$fd"
 }
 
 # Stops what an earlier session started and left behind when it was
@@ -239,6 +245,7 @@ orbela_session_start() {
     echo $$ >"$ORBELA_SESSION_DIR/owner"
     orbela_trace "template ready"
     orbela_copy_prefix "$wdir/template" "$ORBELA_SESSION_DIR/prefix" || return 1
+    exec {ORBELA_LOCK_FD}>&-
     orbela_trace "prefix copied"
     export FONTCONFIG_FILE=$wdir/fonts.conf
     if [ -n "${ORBELA_DISPLAY:-}" ]; then
