@@ -11,10 +11,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 tools/deps.sh
-for preset in win32 win64; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-done
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target ORBELA
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target ORBELA orbela_shots
 echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
