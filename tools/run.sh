@@ -25,8 +25,4 @@ fi
 mkdir -p build/screenshots
 tests/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
     build/win64/tests/shots/orbela_shots.exe build/win64/ORBELA.exe build/screenshots
-for shot in main about; do
-    convert "build/screenshots/$shot.bmp" "build/screenshots/$shot.png"
-    rm "build/screenshots/$shot.bmp"
-    echo "Saved build/screenshots/$shot.png"
-done
+tests/wine/bmp-to-png.sh build/screenshots/main.bmp build/screenshots/about.bmp
