@@ -2,6 +2,7 @@
 // strtod, sqrt, snprintf "%.2f") on the same texts: the calculator's usual
 // inputs and the longest texts a field can hand over, at 6,553 and 65,534
 // characters to show the cost grows linearly.
+#include "texts.h"
 #include "velocity.h"
 
 #include <benchmark/benchmark.h>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+using texts::highBytes;
+using texts::repeated;
 
 constexpr double kG = 6.672e-11;
 const char* const kEarth = "Zem\xEC 5.98e24";
@@ -35,23 +39,6 @@ bool obviousVelocity(VelocityKind kind, const char* distance, const char* mass,
     const double v = std::sqrt(static_cast<int>(kind) * kG * doub2 / doub1);
     std::snprintf(result, resultSize, "%.2f", v);
     return true;
-}
-
-std::string repeated(const std::string& piece, std::size_t length)
-{
-    std::string text;
-    while (text.size() < length)
-        text += piece;
-    text.resize(length);
-    return text;
-}
-
-std::string highBytes(std::size_t length)
-{
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i)
-        text += static_cast<char>(0x80 + i % 0x80);
-    return text;
 }
 
 // The exact decimal of m * 2^-k: the digits of m * 5^k, k of them after

@@ -8,6 +8,7 @@
 // arithmetic (1/3, powers of two) and, where the C library is glibc,
 // strtod and snprintf.
 #include "reference.h"
+#include "texts.h"
 #include "velocity.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,8 @@
 #include <vector>
 
 namespace {
+
+using texts::repeated;
 
 constexpr std::size_t kLongText = 65534;   // longest text a field hands over
 constexpr double kG = 6.672e-11;
@@ -79,15 +82,6 @@ bool checkValue(const std::string& text, double expected, int line)
         << "input " << shown(text) << "\n  got      " << described(got)
         << "\n  expected " << described(expected) << "\n  case at line " << line;
     return bitsOf(got) == bitsOf(expected);
-}
-
-std::string repeated(const std::string& piece, std::size_t length)
-{
-    std::string text;
-    while (text.size() < length)
-        text += piece;
-    text.resize(length);
-    return text;
 }
 
 // mantissa * 2^exp2 written out in full: every digit, no exponent.
@@ -416,9 +410,7 @@ TEST(Values, MatchGlibcOnGeneratedTexts)
 
 TEST(HugeTexts, ReadInFullWithoutOverflow)
 {
-    std::string highBytes;
-    for (std::size_t i = 0; i < kLongText; ++i)
-        highBytes += static_cast<char>(0x80 + i % 0x80);
+    const std::string highBytes = texts::highBytes(kLongText);
     const std::string one = "1.00000000000000011102230246251565404236316680908203125";
     const std::string overflow = exactDecimal((std::uint64_t{1} << 54) - 1, 970);
     std::string belowOverflow = overflow;
