@@ -27,9 +27,11 @@ cmake --build --preset fuzz
 build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 12
 
-step "32-bit product"
+step "32-bit product and its release archive"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+cpack --preset win32
+ORBELA_ARCHIVE="build/win32/ORBELA_XB-1.0.0-win32.zip" python3 -m unittest discover -s tests/release -v 2>&1
 
 step "Windows tests under Wine"
 cmake --preset win64 >/dev/null
