@@ -11,7 +11,9 @@
 
 #include "about_driver.h"
 #include "driver.h"
+#include "figures.h"
 #include "maker.h"
+#include "program_test.h"
 #include "resource.h"
 
 namespace {
@@ -35,27 +37,6 @@ const char* openName(Open how) {
     return "?";
 }
 
-// The visible dialogs owned by `owner`.
-std::vector<HWND> ownedDialogs(HWND owner) {
-    struct Found {
-        HWND owner;
-        std::vector<HWND> boxes;
-    } f{owner, {}};
-    EnumWindows([](HWND wnd, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Found*>(lp);
-        if (GetWindow(wnd, GW_OWNER) == f->owner && IsWindowVisible(wnd) && className(wnd) == "#32770")
-            f->boxes.push_back(wnd);
-        return TRUE;
-    }, LPARAM(&f));
-    return f.boxes;
-}
-
-POINT centreOf(HWND wnd) {
-    RECT r;
-    GetWindowRect(wnd, &r);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 POINT clientToScreen(HWND wnd, int x, int y) {
     POINT p{x, y};
     ClientToScreen(wnd, &p);
@@ -68,15 +49,8 @@ std::string lineList(const std::vector<std::string>& lines) {
     return lines.empty() ? " (none)" : s;
 }
 
-class About : public ::testing::Test {
+class About : public ProgramTest {
 protected:
-    void SetUp() override {
-        std::string error = startProgram(app, envPath("ORBELA_EXE"), "ORBELA_XB");
-        ASSERT_EQ(error, "") << "set ORBELA_EXE to the 64-bit ORBELA.exe";
-        main = app.main;
-    }
-    void TearDown() override { stopProgram(app); }
-
     // Opens the About box from the menu as a user does; the box, or null
     // with a failure recorded.
     HWND open(Open how) {
@@ -84,24 +58,17 @@ protected:
             ADD_FAILURE() << "cannot activate the main window";
             return nullptr;
         }
-        auto popup = [&] { return findTopWindow(app.pid, "#32768", nullptr); };
         switch (how) {
-        case Open::MenuMouse: {
-            clickAt(menuBarItemPoint(main, {L"&Program", L"&Nápověda"}, 1));
-            HWND menu = nullptr;
-            if (!waitUntil([&] { return (menu = popup()) != nullptr; }, kChangeMs)) {
+        case Open::MenuMouse:
+            if (!clickFirstMenuItem(main, kMenuBar, 1)) {
                 ADD_FAILURE() << "a click on Nápověda opened no menu";
                 return nullptr;
             }
-            RECT pr;
-            GetWindowRect(menu, &pr);
-            clickAt(POINT{pr.left + 20, pr.top + 3 + GetSystemMetrics(SM_CYMENU) / 2});
             break;
-        }
         case Open::AltThenKeys:
             pressKey(VK_MENU);
             pressKey('N');
-            if (!waitUntil([&] { return popup() != nullptr; }, kChangeMs)) {
+            if (!waitMenu(app.pid)) {
                 ADD_FAILURE() << "Alt, N opened no menu";
                 return nullptr;
             }
@@ -109,7 +76,7 @@ protected:
             break;
         case Open::AltN:
             pressKey('N', {VK_MENU});
-            if (!waitUntil([&] { return popup() != nullptr; }, kChangeMs)) {
+            if (!waitMenu(app.pid)) {
                 ADD_FAILURE() << "Alt+N opened no menu";
                 return nullptr;
             }
@@ -131,9 +98,6 @@ protected:
         clickCentre(GetDlgItem(main, IDC_DISTANCE));
         typeText(text);
     }
-
-    Program app;
-    HWND main = nullptr;
 };
 
 // The stand-in browser and mail program, registered for this prefix.
@@ -452,27 +416,28 @@ TEST_F(AboutLook, HomePageAddressIsBlueWhereItIsPainted) {
 
 // ------------------------------------------------------------------ resources
 
-void printUsage(const char* when, const Usage& u) {
-    std::printf("%-7s GDI objects %4lu (GetGuiResources), %4ld (handle table, %ld fonts), "
-                "USER objects %4lu, private %7zu KiB, pagefile %7zu KiB, working set %7zu KiB\n"
+void printFigures(const char* when, const Figures& f) {
+    std::printf("%-7s GDI objects %4ld (GetGuiResources), %4ld (handle table, %ld fonts), "
+                "USER objects %4ld, private %7llu KiB, pagefile %7llu KiB, working set %7llu KiB\n"
                 "        GDI objects by kind: %s\n",
-                when, u.gdi, u.table.total, u.table.fonts, u.user, u.privateBytes / 1024,
-                u.pagefile / 1024, u.workingSet / 1024, u.table.kinds.c_str());
+                when, f.gdiObjects, f.gdi.own, f.gdi.fonts, f.userObjects,
+                (unsigned long long)(f.privateBytes / 1024), (unsigned long long)(f.pagefileBytes / 1024),
+                (unsigned long long)(f.workingSetBytes / 1024), f.gdi.kinds.c_str());
 }
 
 // The figures once the program waits for input again and its GDI objects
 // read the same twice in a row.
-Usage quietUsage(const Program& app) {
-    Usage u = usageOf(app.process);
+Figures quietFigures(const Program& app) {
+    Figures f = measure(app);
     for (int i = 0; i < 50; ++i) {
         WaitForInputIdle(app.process, kChangeMs);
         Sleep(20);
-        Usage again = usageOf(app.process);
-        bool same = again.table.total == u.table.total && again.table.fonts == u.table.fonts;
-        u = again;
+        Figures again = measure(app);
+        bool same = again.gdi.own == f.gdi.own && again.gdi.fonts == f.gdi.fonts;
+        f = again;
         if (same) break;
     }
-    return u;
+    return f;
 }
 
 TEST_F(AboutResources, TwoHundredOpeningsLeaveNoTrace) {
@@ -499,36 +464,36 @@ TEST_F(AboutResources, TwoHundredOpeningsLeaveNoTrace) {
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(cycle(i)) << "warming up";
 
     const int kOpenings = 200;
-    Usage before = quietUsage(app);
+    Figures before = quietFigures(app);
     DWORD start = GetTickCount();
     for (int i = 0; i < kOpenings; ++i) ASSERT_TRUE(cycle(i));
     DWORD took = GetTickCount() - start;
-    Usage after = quietUsage(app);
+    Figures after = quietFigures(app);
 
     std::printf("%d openings in %lu ms (%.1f ms each)\n", kOpenings, took, double(took) / kOpenings);
-    printUsage("before", before);
-    printUsage("after", after);
+    printFigures("before", before);
+    printFigures("after", after);
 
-    if (before.gdi || after.gdi) {
-        EXPECT_LE(after.gdi, before.gdi + 5);
+    if (before.gdiObjects || after.gdiObjects) {
+        EXPECT_LE(after.gdiObjects, before.gdiObjects + 5);
     }
-    if (before.user || after.user) {
-        EXPECT_LE(after.user, before.user + 5);
+    if (before.userObjects || after.userObjects) {
+        EXPECT_LE(after.userObjects, before.userObjects + 5);
     }
-    ASSERT_GE(before.table.total, 0) << "the GDI handle table cannot be read";
+    ASSERT_GE(before.gdi.own, 0) << "the GDI handle table cannot be read";
     // One object kept per opening would add 200. Wine's cache of device
     // contexts (each with a region and a surface) may grow by a few.
-    EXPECT_LE(after.table.total, before.table.total + 30);
-    EXPECT_LE(after.table.fonts, before.table.fonts + 2);
-    ASSERT_GT(before.workingSet, 0u) << "no memory figures";
+    EXPECT_LE(after.gdi.own, before.gdi.own + 30);
+    EXPECT_LE(after.gdi.fonts, before.gdi.fonts + 2);
+    ASSERT_GT(before.workingSetBytes, 0u) << "no memory figures";
     // Private memory moves by whole pages; the working set also by file
     // pages that Wine maps in and out for itself (a megabyte and more).
-    const SIZE_T kPrivateTolerance = 32 * 1024, kWorkingSetTolerance = 4096 * 1024;
+    const uint64_t kPrivateTolerance = 32 * 1024, kWorkingSetTolerance = 4096 * 1024;
     if (before.privateBytes || after.privateBytes) {
         EXPECT_LE(after.privateBytes, before.privateBytes + kPrivateTolerance);
     }
-    EXPECT_LE(after.pagefile, before.pagefile + kPrivateTolerance);
-    EXPECT_LE(after.workingSet, before.workingSet + kWorkingSetTolerance);
+    EXPECT_LE(after.pagefileBytes, before.pagefileBytes + kPrivateTolerance);
+    EXPECT_LE(after.workingSetBytes, before.workingSetBytes + kWorkingSetTolerance);
 }
 
 }  // namespace

@@ -8,12 +8,15 @@
 #include <string>
 
 #include "driver.h"
+#include "program_test.h"
 #include "release_driver.h"
 #include "resource.h"
+#include "texts.h"
 
 namespace {
 
-constexpr int kBoxText = 0xFFFF;
+using texts::highBytes;
+
 // A velocity command reads at most this many characters of a field.
 constexpr size_t kRead = 65534;
 // Longer than what is read.
@@ -33,19 +36,18 @@ const char* const kCzechFill = "žluťoučký kůň úpěl ďábelské ódy ";
 
 std::string digits(char d, size_t n) { return std::string(n, d); }
 
-class HostileInput : public ::testing::Test {
+class HostileInput : public ProgramTest {
 protected:
     void SetUp() override {
-        std::string error = startProgram(app, envPath("ORBELA_EXE"), "ORBELA_XB");
-        ASSERT_EQ(error, "") << "set ORBELA_EXE to the 64-bit ORBELA.exe";
-        main = app.main;
+        ProgramTest::SetUp();
+        if (HasFatalFailure()) return;
         distance = GetDlgItem(main, IDC_DISTANCE);
-        massEdit = FindWindowExA(GetDlgItem(main, IDC_MASS), nullptr, "Edit", nullptr);
+        massEdit = comboEdit(GetDlgItem(main, IDC_MASS));
         ASSERT_NE(massEdit, nullptr) << "no edit field in the mass box";
     }
     void TearDown() override {
         if (slowest) std::printf("slowest answer to a velocity command: %lu ms\n", slowest);
-        stopProgram(app);
+        ProgramTest::TearDown();
     }
 
     // Clicks a velocity button and checks the answer: the expected result
@@ -117,8 +119,6 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    Program app;
-    HWND main = nullptr;
     HWND distance = nullptr;
     HWND massEdit = nullptr;
     DWORD slowest = 0;

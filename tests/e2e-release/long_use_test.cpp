@@ -8,6 +8,8 @@
 #include <string>
 
 #include "driver.h"
+#include "figures.h"
+#include "program_test.h"
 #include "release_driver.h"
 #include "resource.h"
 
@@ -50,16 +52,14 @@ const Command kRejected[] = {
     {__LINE__, "", "", IDC_ESCAPE, nullptr},
 };
 
-class LongUse : public ::testing::Test {
+class LongUse : public ProgramTest {
 protected:
     void SetUp() override {
-        std::string error = startProgram(app, envPath("ORBELA_EXE"), "ORBELA_XB");
-        ASSERT_EQ(error, "") << "set ORBELA_EXE to the 64-bit ORBELA.exe";
-        main = app.main;
-        massEdit = FindWindowExA(GetDlgItem(main, IDC_MASS), nullptr, "Edit", nullptr);
+        ProgramTest::SetUp();
+        if (HasFatalFailure()) return;
+        massEdit = comboEdit(GetDlgItem(main, IDC_MASS));
         ASSERT_NE(massEdit, nullptr) << "no edit field in the mass box";
     }
-    void TearDown() override { stopProgram(app); }
 
     // The n-th command of the day: computed and rejected ones alternate.
     const Command& nth(int n) const {
@@ -142,20 +142,18 @@ protected:
         return measure(app);
     }
 
-    Program app;
-    HWND main = nullptr;
     HWND massEdit = nullptr;
 };
 
 // Reading the GDI handle table is checked on this process first: a count
 // that does not follow three new brushes would prove nothing.
 bool gdiTableFollowsObjects() {
-    long before = gdiHandleTableCount(GetCurrentProcess());
+    long before = gdiTable(GetCurrentProcess()).inUse;
     HBRUSH brushes[3];
     for (HBRUSH& b : brushes) b = CreateSolidBrush(RGB(1, 2, 3));
-    long during = gdiHandleTableCount(GetCurrentProcess());
+    long during = gdiTable(GetCurrentProcess()).inUse;
     for (HBRUSH b : brushes) DeleteObject(b);
-    long after = gdiHandleTableCount(GetCurrentProcess());
+    long after = gdiTable(GetCurrentProcess()).inUse;
     return before >= 0 && during == before + 3 && after == before;
 }
 
@@ -202,8 +200,8 @@ TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
     printRow("USER objects (GetGuiResources)", before.userObjects, commands.userObjects, after.userObjects,
              notReported);
     if (!guiCounted)
-        printRow("GDI handles in use (Wine's table)", before.gdiHandles, commands.gdiHandles,
-                 after.gdiHandles);
+        printRow("GDI handles in use (Wine's table)", before.gdi.inUse, commands.gdi.inUse,
+                 after.gdi.inUse);
     printRow("windows of the process", before.windows, commands.windows, after.windows);
     std::printf("\n%d commands in %lu ms (%.1f ms each), %d About boxes in %lu ms (%.1f ms each);\n"
                 "commands and box buttons driven by posted BM_CLICK\n\n",
@@ -217,8 +215,8 @@ TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.userObjects, before.userObjects);
     if (!guiCounted) {
-        EXPECT_EQ(commands.gdiHandles, before.gdiHandles) << "GDI handles left by velocity commands";
-        EXPECT_EQ(after.gdiHandles, commands.gdiHandles) << "GDI handles left by About boxes";
+        EXPECT_EQ(commands.gdi.inUse, before.gdi.inUse) << "GDI handles left by velocity commands";
+        EXPECT_EQ(after.gdi.inUse, commands.gdi.inUse) << "GDI handles left by About boxes";
     }
     EXPECT_EQ(commands.windows, before.windows) << "windows left by velocity commands";
     EXPECT_EQ(after.windows, commands.windows) << "windows left by About boxes";

@@ -24,47 +24,36 @@ std::wstring widen(const std::string& s, UINT cp) {
     return w;
 }
 
-std::wstring windowTextW(HWND wnd) {
+// The window's text; "<no answer>" when it does not answer within `ms`.
+std::wstring windowTextW(HWND wnd, UINT flags, DWORD ms) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &len))
-        return L"<no answer>";
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, flags, ms, &len)) return L"<no answer>";
     std::wstring buf(len + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), SMTO_ABORTIFHUNG,
-                        kSendMs, &got);
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), flags, ms, &got))
+        return L"<no answer>";
     buf.resize(got);
     return buf;
 }
 
-struct FindTop {
-    DWORD pid;
-    const char* cls;
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK findTopProc(HWND wnd, LPARAM lp) {
-    auto* f = reinterpret_cast<FindTop*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid != f->pid || !IsWindowVisible(wnd) || className(wnd) != f->cls) return TRUE;
-    if (f->caption && windowText(wnd) != f->caption) return TRUE;
-    f->found = wnd;
-    return FALSE;
+BOOL CALLBACK addWindow(HWND wnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
+    return TRUE;
 }
 
-struct FindOwned {
-    HWND owner;
-    HWND found;
-};
+// Every top-level window, topmost first.
+std::vector<HWND> topWindows() {
+    std::vector<HWND> all;
+    EnumWindows(addWindow, LPARAM(&all));
+    return all;
+}
 
-BOOL CALLBACK findOwnedProc(HWND wnd, LPARAM lp) {
-    auto* f = reinterpret_cast<FindOwned*>(lp);
-    if (GetWindow(wnd, GW_OWNER) != f->owner || !IsWindowVisible(wnd) ||
-        className(wnd) != "#32770")
-        return TRUE;
-    f->found = wnd;
-    return FALSE;
+// The width in pixels of a menu item's text as the menu bar draws it:
+// the menu font, the '&' not counted.
+int menuTextWidth(HDC dc, const std::wstring& title) {
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    return r.right - r.left;
 }
 
 void sendInputs(std::vector<INPUT>& in) {
@@ -147,16 +136,38 @@ void stopProgram(Program& p) {
     p = Program{};
 }
 
+std::vector<HWND> processWindows(DWORD pid) {
+    std::vector<HWND> found;
+    for (HWND wnd : topWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid) found.push_back(wnd);
+    }
+    return found;
+}
+
 HWND findTopWindow(DWORD pid, const char* cls, const char* caption) {
-    FindTop f{pid, cls, caption, nullptr};
-    EnumWindows(findTopProc, LPARAM(&f));
-    return f.found;
+    for (HWND wnd : processWindows(pid)) {
+        if (IsWindowVisible(wnd) && className(wnd) == cls &&
+            (!caption || windowText(wnd) == caption))
+            return wnd;
+    }
+    return nullptr;
+}
+
+std::vector<HWND> ownedDialogs(HWND owner) {
+    std::vector<HWND> found;
+    for (HWND wnd : topWindows()) {
+        if (GetWindow(wnd, GW_OWNER) == owner && IsWindowVisible(wnd) &&
+            className(wnd) == "#32770")
+            found.push_back(wnd);
+    }
+    return found;
 }
 
 HWND ownedDialog(HWND owner) {
-    FindOwned f{owner, nullptr};
-    EnumWindows(findOwnedProc, LPARAM(&f));
-    return f.found;
+    std::vector<HWND> boxes = ownedDialogs(owner);
+    return boxes.empty() ? nullptr : boxes.front();
 }
 
 HWND waitOwnedDialog(HWND owner, DWORD ms) {
@@ -169,7 +180,13 @@ bool waitGone(HWND wnd, DWORD ms) {
     return waitUntil([&] { return !IsWindow(wnd) || !IsWindowVisible(wnd); }, ms);
 }
 
-std::string windowText(HWND wnd) { return narrow(windowTextW(wnd), 1250); }
+std::string toCp1250(const std::wstring& text) { return narrow(text, 1250); }
+
+std::wstring fromCp1250(const std::string& cp1250) { return widen(cp1250, 1250); }
+
+std::string windowText(HWND wnd) { return toCp1250(windowTextW(wnd, SMTO_ABORTIFHUNG, kSendMs)); }
+
+std::string longText(HWND wnd, DWORD ms) { return toCp1250(windowTextW(wnd, SMTO_NORMAL, ms)); }
 
 std::string itemText(HWND dlg, int id) {
     HWND item = GetDlgItem(dlg, id);
@@ -279,11 +296,15 @@ void clickAt(POINT pt) {
     settle(WindowFromPoint(pt));
 }
 
-void clickCentre(HWND wnd) {
+POINT centreOf(HWND wnd) {
     RECT r;
     GetWindowRect(wnd, &r);
-    clickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
+
+void clickCentre(HWND wnd) { clickAt(centreOf(wnd)); }
+
+HWND comboEdit(HWND combo) { return FindWindowExA(combo, nullptr, "Edit", nullptr); }
 
 HWND focusWindow(HWND wnd) {
     GUITHREADINFO gi{};
@@ -309,11 +330,70 @@ bool tabTo(HWND dlg, int id) {
     return focusId(dlg) == id;
 }
 
-Image captureScreen(const RECT& r) {
+HWND waitMenu(DWORD pid, DWORD ms) {
+    HWND menu = nullptr;
+    waitUntil([&] { return (menu = findTopWindow(pid, "#32768", nullptr)) != nullptr; }, ms);
+    return menu;
+}
+
+POINT menuBarItemPoint(HWND wnd, const std::vector<std::wstring>& titles, size_t index) {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    HFONT font = CreateFontIndirectW(&ncm.lfMenuFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    // Each bar item is its text plus 12 pixels, half of that on each side.
+    const int space = 12;
+    int x = 0;
+    for (size_t i = 0; i < index; ++i) x += menuTextWidth(dc, titles[i]) + space;
+    x += (menuTextWidth(dc, titles[index]) + space) / 2;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+
+    RECT client;
+    GetClientRect(wnd, &client);
+    MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return POINT{client.left + x, client.top - GetSystemMetrics(SM_CYMENU) / 2};
+}
+
+bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& titles, size_t index) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    clickAt(menuBarItemPoint(wnd, titles, index));
+    HWND menu = waitMenu(pid);
+    if (!menu) return false;
+    RECT r;
+    GetWindowRect(menu, &r);
+    clickAt(POINT{r.left + 20, r.top + 3 + GetSystemMetrics(SM_CYMENU) / 2});
+    return true;
+}
+
+POINT closeBoxPoint(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int right = 0, left = 0;
+    for (int x = r.right - 1; x > r.right - 80; --x) {
+        DWORD_PTR hit = 0;
+        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kSendMs,
+                            &hit);
+        if (hit == HTCLOSE) {
+            if (!right) right = x;
+            left = x;
+        } else if (right) {
+            break;
+        }
+    }
+    if (!right) return POINT{0, 0};
+    return POINT{(left + right) / 2, y};
+}
+
+Image paintedImage(int width, int height, const std::function<void(HDC)>& paint) {
     Image img;
-    img.width = r.right - r.left;
-    img.height = r.bottom - r.top;
-    if (img.width <= 0 || img.height <= 0) return Image{};
+    img.width = width;
+    img.height = height;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = img.width;
@@ -321,12 +401,11 @@ Image captureScreen(const RECT& r) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    HDC mem = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, img.width, img.height, screen, r.left, r.top, SRCCOPY);
+    paint(mem);
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     img.px.assign(p, p + size_t(img.width) * img.height);
@@ -334,8 +413,17 @@ Image captureScreen(const RECT& r) {
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return img;
+}
+
+Image captureScreen(const RECT& r) {
+    int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return Image{};
+    return paintedImage(width, height, [&](HDC mem) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
 }
 
 Image captureWindow(HWND wnd) {

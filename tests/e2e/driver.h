@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@
 // Limits for polling (milliseconds).
 constexpr DWORD kAppearMs = 5000;  // a window to appear
 constexpr DWORD kChangeMs = 3000;  // a state change to show
+
+// Controls of a message box.
+constexpr int kBoxText = 0xFFFF;
+constexpr int kBoxIcon = 0x440;
 
 struct Program {
     HANDLE process = nullptr;
@@ -43,16 +48,27 @@ bool waitUntil(F done, DWORD ms) {
     }
 }
 
+// The top-level windows of process `pid`, visible or not, topmost first.
+std::vector<HWND> processWindows(DWORD pid);
 // Top-level visible window of process `pid` with class `cls` and, unless
 // null, caption `caption` (Windows-1250).
 HWND findTopWindow(DWORD pid, const char* cls, const char* caption);
-// A visible dialog (#32770) owned by `owner`: message boxes, the About box.
+// The visible dialogs (#32770) owned by `owner`: message boxes, the About
+// box; the topmost of them, or null.
+std::vector<HWND> ownedDialogs(HWND owner);
 HWND ownedDialog(HWND owner);
 HWND waitOwnedDialog(HWND owner, DWORD ms = kAppearMs);
 bool waitGone(HWND wnd, DWORD ms = kChangeMs);
 
+// Between UTF-16 and Windows-1250.
+std::string toCp1250(const std::wstring& text);
+std::wstring fromCp1250(const std::string& cp1250);
+
 // Texts, read across the process boundary and converted to Windows-1250.
 std::string windowText(HWND wnd);
+// The same for a window that may stay busy for seconds (a long text being
+// laid out): waits up to `ms` for each answer; "<no answer>" after that.
+std::string longText(HWND wnd, DWORD ms);
 std::string itemText(HWND dlg, int id);
 std::vector<std::string> comboItems(HWND combo);
 std::string className(HWND wnd);
@@ -66,15 +82,32 @@ bool activate(HWND wnd);
 void pressKey(WORD vk, std::initializer_list<WORD> mods = {});
 // Types Windows-1250 text as Unicode keystrokes.
 void typeText(const std::string& cp1250);
-// A left click at a screen point, at the centre of a window.
+// A window's centre on the screen; a left click at a screen point, at the
+// centre of a window.
+POINT centreOf(HWND wnd);
 void clickAt(POINT screen);
 void clickCentre(HWND wnd);
+// The edit field inside a combo box.
+HWND comboEdit(HWND combo);
 // The window with the keyboard focus in `wnd`'s thread, and its control id;
 // the edit field inside a combo box counts as the combo box.
 HWND focusWindow(HWND wnd);
 int focusId(HWND wnd);
 // Moves the focus with Tab until control `id` of `dlg` has it.
 bool tabTo(HWND dlg, int id);
+
+// The open pop-up menu of process `pid`, waited for up to `ms`; null if
+// none opens.
+HWND waitMenu(DWORD pid, DWORD ms = kChangeMs);
+// The screen point at the middle of menu bar item `index` of `wnd`, from
+// the menu font's text widths (another process's menu cannot be measured
+// directly). `titles` are the items' texts with their '&'.
+POINT menuBarItemPoint(HWND wnd, const std::vector<std::wstring>& titles, size_t index);
+// Clicks menu bar item `index` of `wnd`, then the first item of the menu
+// that opens; false if no menu opened.
+bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& titles, size_t index);
+// A screen point inside the close box of `wnd`'s caption; {0, 0} if none.
+POINT closeBoxPoint(HWND wnd);
 
 // Screen pixels, 0x00RRGGBB, row by row from the top.
 struct Image {
@@ -83,6 +116,8 @@ struct Image {
     std::vector<uint32_t> px;
     uint32_t at(int x, int y) const { return px[size_t(y) * width + x]; }
 };
+// What `paint` draws into a memory DC of `width` x `height` pixels.
+Image paintedImage(int width, int height, const std::function<void(HDC)>& paint);
 Image captureScreen(const RECT& r);
 Image captureWindow(HWND wnd);
 uint32_t rgbOf(COLORREF c);

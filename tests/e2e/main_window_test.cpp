@@ -11,27 +11,18 @@
 #include <vector>
 
 #include "driver.h"
+#include "program_test.h"
 #include "resource.h"
 
 namespace {
-
-constexpr int kBoxText = 0xFFFF;  // the text of a message box
-constexpr int kBoxIcon = 0x440;   // the icon of a message box
 
 const char* const kEarth = "Země 5.98e24";
 const char* const kSun = "Slunce 1.987e30";
 const char* const kExitText = "Chcete ukončit?";
 const char* const kExitCaption = "ORBELA_XB 1.0.0";
 
-class Window : public ::testing::Test {
+class Window : public ProgramTest {
 protected:
-    void SetUp() override {
-        std::string error = startProgram(app, envPath("ORBELA_EXE"), "ORBELA_XB");
-        ASSERT_EQ(error, "") << "set ORBELA_EXE to the 64-bit ORBELA.exe";
-        main = app.main;
-    }
-    void TearDown() override { stopProgram(app); }
-
     HWND item(int id) const { return GetDlgItem(main, id); }
     std::string text(int id) const { return itemText(main, id); }
 
@@ -40,7 +31,7 @@ protected:
     ::testing::AssertionResult enter(int id, const std::string& value) {
         if (!activate(main)) return ::testing::AssertionFailure() << "cannot activate the window";
         HWND target = item(id);
-        if (id == IDC_MASS) target = FindWindowExA(target, nullptr, "Edit", nullptr);
+        if (id == IDC_MASS) target = comboEdit(target);
         clickCentre(target);
         if (!waitUntil([&] { return focusWindow(main) == target; }, kChangeMs))
             return ::testing::AssertionFailure()
@@ -109,9 +100,6 @@ protected:
     }
 
     HWND waitBox() { return waitOwnedDialog(main); }
-
-    Program app;
-    HWND main = nullptr;
 };
 
 // What a message box shows.
@@ -140,34 +128,13 @@ void clickBoxButton(HWND box, int id) {
 
 // The system icon `which` as the box's icon control paints it.
 Image drawnIcon(HICON icon, const Image& like, uint32_t background) {
-    Image img;
-    img.width = like.width;
-    img.height = like.height;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = img.width;
-    bi.bmiHeader.biHeight = -img.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    HBRUSH bg = CreateSolidBrush(RGB(background >> 16, (background >> 8) & 0xFF, background & 0xFF));
-    RECT all{0, 0, img.width, img.height};
-    FillRect(mem, &all, bg);
-    DrawIconEx(mem, 0, 0, icon, like.width, like.height, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    img.px.assign(p, p + size_t(img.width) * img.height);
-    for (uint32_t& v : img.px) v &= 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteObject(bg);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return img;
+    return paintedImage(like.width, like.height, [&](HDC mem) {
+        HBRUSH bg = CreateSolidBrush(RGB(background >> 16, (background >> 8) & 0xFF, background & 0xFF));
+        RECT all{0, 0, like.width, like.height};
+        FillRect(mem, &all, bg);
+        DrawIconEx(mem, 0, 0, icon, like.width, like.height, 0, nullptr, DI_NORMAL);
+        DeleteObject(bg);
+    });
 }
 
 // Which of the four message-box icons the box shows, by its pixels.
@@ -476,8 +443,7 @@ TEST_F(Messages, DefinitionsAndUsage) {
         } else {
             ASSERT_TRUE(activate(main));
             pressKey('N', {VK_MENU});
-            ASSERT_TRUE(waitUntil([&] { return findTopWindow(app.pid, "#32768", nullptr) != nullptr; },
-                                  kChangeMs)) << "Alt+N opened no menu";
+            ASSERT_NE(waitMenu(app.pid), nullptr) << "Alt+N opened no menu";
             pressKey('N');
         }
         HWND box = waitBox();
@@ -521,41 +487,19 @@ protected:
         case Ask::AltF4: pressKey(VK_F4, {VK_MENU}); break;
         case Ask::CancelButton: clickCentre(item(IDCANCEL)); break;
         case Ask::CloseBox: {
-            RECT r;
-            GetWindowRect(main, &r);
-            int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
-            POINT at{0, 0};
-            for (int x = r.right - 2; x > r.right - 60 && !at.x; --x) {
-                DWORD_PTR hit = 0;
-                SendMessageTimeoutW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG,
-                                    2000, &hit);
-                if (hit == HTCLOSE) at = POINT{x - 4, y};
-            }
+            POINT at = closeBoxPoint(main);
             ASSERT_NE(at.x, 0) << "no close box found in the caption";
             clickAt(at);
             break;
         }
         case Ask::MenuKeys:
             pressKey('P', {VK_MENU});
-            ASSERT_TRUE(waitUntil([&] { return findTopWindow(app.pid, "#32768", nullptr) != nullptr; },
-                                  kChangeMs)) << "Alt+P opened no menu";
+            ASSERT_NE(waitMenu(app.pid), nullptr) << "Alt+P opened no menu";
             pressKey('U');
             break;
-        case Ask::MenuMouse: {
-            RECT wr, cr;
-            GetWindowRect(main, &wr);
-            GetClientRect(main, &cr);
-            MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&cr), 2);
-            clickAt(POINT{cr.left + 12, cr.top - GetSystemMetrics(SM_CYMENU) / 2});
-            HWND popup = nullptr;
-            ASSERT_TRUE(waitUntil([&] {
-                return (popup = findTopWindow(app.pid, "#32768", nullptr)) != nullptr;
-            }, kChangeMs)) << "a click on Program opened no menu";
-            RECT pr;
-            GetWindowRect(popup, &pr);
-            clickAt(POINT{pr.left + 20, pr.top + 3 + GetSystemMetrics(SM_CYMENU) / 2});
+        case Ask::MenuMouse:
+            ASSERT_TRUE(clickFirstMenuItem(main, kMenuBar, 0)) << "a click on Program opened no menu";
             break;
-        }
         }
     }
 

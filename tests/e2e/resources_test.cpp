@@ -60,13 +60,6 @@ const std::vector<unsigned char>* find(const ResourceSet& r, const std::string& 
     return at == r.all.end() ? nullptr : &at->second;
 }
 
-std::string narrow(const std::wstring& w) {
-    int n = WideCharToMultiByte(1250, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(size_t(n), '\0');
-    WideCharToMultiByte(1250, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
 // Reads a dialog template as the window system does.
 struct Reader {
     const unsigned char* p;
@@ -89,7 +82,7 @@ struct Reader {
         if (first == 0xFFFF) return "#" + std::to_string(get<WORD>());
         std::wstring w;
         for (WORD c = first; c && !bad; c = get<WORD>()) w += wchar_t(c);
-        return narrow(w);
+        return toCp1250(w);
     }
     void align(const unsigned char* base) {
         while ((p - base) % 4) ++p;
@@ -197,7 +190,7 @@ TEST_F(Resources, MenuTextsAndCommands) {
     auto label = [](HMENU m, int pos) {
         wchar_t buf[128] = L"";
         GetMenuStringW(m, UINT(pos), buf, 128, MF_BYPOSITION);
-        return narrow(buf);
+        return toCp1250(buf);
     };
     struct Item {
         int popup;
