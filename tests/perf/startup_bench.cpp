@@ -1,11 +1,11 @@
-// Start-up time of the calculator against the floor of this platform, a
-// minimal dialog program built by the same toolchain.
+// Start-up time of the calculator against the floors of this platform: a
+// minimal dialog program, and the calculator's own dialog template behind a
+// procedure that does nothing, all built by the same toolchain.
 //
-//   startup_bench <ORBELA.exe> <minimal_dialog.exe> [runs]
+//   startup_bench <ORBELA.exe> <template_dialog.exe> <minimal_dialog.exe> [runs]
 //
-// Each run starts the program and stops the clock when its dialog window is
-// visible; the two programs take turns, so both see the same conditions.
-
+// Each run starts a program and stops the clock when its dialog window is
+// visible; the programs take turns, so all see the same conditions.
 #include <windows.h>
 
 #include <algorithm>
@@ -88,34 +88,39 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: startup_bench ORBELA.exe minimal_dialog.exe [runs]\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startup_bench ORBELA.exe template_dialog.exe minimal_dialog.exe [runs]\n");
         return 2;
     }
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 20;
+    const char* const names[] = {"ORBELA.exe", "same template, no code", "minimal dialog"};
+    const int programs = 3;
+    const int runs = argc > 4 ? std::atoi(argv[4]) : 20;
 
-    // One run of each, not counted: the first start fills the caches.
-    TimeToWindow(argv[1]);
-    TimeToWindow(argv[2]);
+    // One start of each, not counted: the first start fills the caches.
+    for (int i = 0; i < programs; ++i)
+        TimeToWindow(argv[1 + i]);
 
-    std::vector<double> program, floor;
-    for (int i = 0; i < runs; ++i) {
-        const double a = TimeToWindow(argv[1]);
-        const double b = TimeToWindow(argv[2]);
-        if (a < 0 || b < 0) {
-            std::fprintf(stderr, "startup_bench: a window did not appear\n");
-            return 1;
+    std::vector<double> ms[programs];
+    for (int run = 0; run < runs; ++run) {
+        for (int i = 0; i < programs; ++i) {
+            const double t = TimeToWindow(argv[1 + i]);
+            if (t < 0) {
+                std::fprintf(stderr, "startup_bench: %s showed no window\n", argv[1 + i]);
+                return 1;
+            }
+            ms[i].push_back(t);
         }
-        program.push_back(a);
-        floor.push_back(b);
     }
 
-    const double mp = Median(program), mf = Median(floor);
-    std::printf("start-up to a visible window, median of %d runs:\n", runs);
-    std::printf("  ORBELA.exe          %8.1f ms (min %.1f)\n", mp,
-                *std::min_element(program.begin(), program.end()));
-    std::printf("  minimal dialog      %8.1f ms (min %.1f)\n", mf,
-                *std::min_element(floor.begin(), floor.end()));
-    std::printf("  ratio               %8.3f\n", mp / mf);
+    double median[programs];
+    std::printf("start-up to a visible window, %d runs each:\n", runs);
+    std::printf("  %-24s %10s %10s\n", "", "median", "minimum");
+    for (int i = 0; i < programs; ++i) {
+        median[i] = Median(ms[i]);
+        std::printf("  %-24s %7.1f ms %7.1f ms\n", names[i], median[i],
+                    *std::min_element(ms[i].begin(), ms[i].end()));
+    }
+    std::printf("  ratio to the minimal dialog         %6.3f\n", median[0] / median[2]);
+    std::printf("  ratio to the same template, no code %6.3f\n", median[0] / median[1]);
     return 0;
 }
