@@ -2,12 +2,9 @@
 # Prints the figures of ORBELA_XB: the velocity core against the C library
 # (native), and the start-up of the program against a minimal dialog
 # program under 64-bit Wine.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 runs=${ORBELA_STARTUP_RUNS:-40}
 
-tools/deps.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target velocity_bench >/dev/null
 cmake --preset win64 >/dev/null

@@ -6,11 +6,8 @@
 # runs on a virtual display of its own: pictures of the main window and of
 # the About box are saved to build/screenshots/, and the program is closed
 # through its exit question.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-tools/deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target ORBELA
 cmake --preset win64 >/dev/null

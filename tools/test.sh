@@ -2,14 +2,10 @@
 # Runs every test of ORBELA_XB: the image generator's, the core's (natively,
 # with sanitizers, fuzzed, and under Wine with the Windows C runtime) and
 # the end-to-end tests of the real window under Wine.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 fuzz_seconds=${ORBELA_FUZZ_SECONDS:-60}
 
 step() { printf '\n=== %s\n' "$*"; }
-
-tools/deps.sh
 
 step "image generator"
 python3 -m unittest discover -s tests/tools -v 2>&1
