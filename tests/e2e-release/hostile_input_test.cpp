@@ -4,7 +4,9 @@
 // Windows-1250, the program's encoding.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "driver.h"
@@ -17,12 +19,9 @@ namespace {
 
 using texts::highBytes;
 
-// A velocity command reads at most this many characters of a field.
-constexpr size_t kRead = 65534;
-// Longer than what is read.
+constexpr size_t kRead = 65534;  // what a velocity command reads of a field
 constexpr size_t kOver = 70000;
-// Wine's edit control lays out a long run of digits slowly: setting 65,534
-// digits takes several seconds there.
+// Wine's edit control takes seconds to lay out 65,534 digits.
 constexpr DWORD kSetTextMs = 60000;
 
 const char* const kEarth = "Země 5.98e24";
@@ -35,6 +34,40 @@ const char* const kMassLabel = "Hmotnost centrálního tělesa v kilogramech: ";
 const char* const kCzechFill = "žluťoučký kůň úpěl ďábelské ódy ";
 
 std::string digits(char d, size_t n) { return std::string(n, d); }
+
+// `head`, then `fill` repeated, then `tail`: exactly `n` characters.
+std::string framed(const std::string& head, const std::string& fill, const std::string& tail, size_t n) {
+    return head + texts::repeated(fill, n - head.size() - tail.size()) + tail;
+}
+
+// The window's text length in characters; SIZE_MAX when it does not answer.
+size_t textLength(HWND wnd, DWORD ms = kChangeMs) {
+    DWORD_PTR len = 0;
+    return SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, ms, &len) ? size_t(len) : SIZE_MAX;
+}
+
+// An edit control lays out its text when it paints.
+bool finishDrawing(HWND wnd) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(wnd, WM_PAINT, 0, 0, SMTO_NORMAL, kSetTextMs, &r) != 0;
+}
+
+// The text on the clipboard as CF_TEXT (the bytes as they are) or as
+// CF_UNICODETEXT (converted from Windows-1250).
+bool putOnClipboard(const std::string& cp1250, UINT format) {
+    std::wstring w = fromCp1250(cp1250);
+    const void* data = format == CF_UNICODETEXT ? static_cast<const void*>(w.c_str()) : cp1250.c_str();
+    size_t bytes = format == CF_UNICODETEXT ? (w.size() + 1) * sizeof(wchar_t) : cp1250.size() + 1;
+    if (!waitUntil([] { return OpenClipboard(nullptr) != FALSE; }, kChangeMs)) return false;
+    HGLOBAL h = EmptyClipboard() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr;
+    if (h) {
+        std::memcpy(GlobalLock(h), data, bytes);
+        GlobalUnlock(h);
+        if (!SetClipboardData(format, h)) h = GlobalFree(h);
+    }
+    CloseClipboard();
+    return h != nullptr;
+}
 
 class HostileInput : public ProgramTest {
 protected:
@@ -72,9 +105,7 @@ protected:
         if (expected) {
             EXPECT_EQ(shows, expected);
             EXPECT_LE(took, kChangeMs) << "result shown after " << took << " ms";
-            ASSERT_TRUE(responds(main)) << "the window does not answer";
-            box = ownedDialog(main);
-            EXPECT_EQ(box, nullptr) << "a box opened: \"" << shown(windowText(box)) << "\"";
+            EXPECT_EQ(ownedDialog(main), nullptr) << "a box opened";
         } else {
             ASSERT_NE(box, nullptr) << "no input-error box; the result field shows \"" << shown(shows) << "\"";
             EXPECT_EQ(windowText(box), "chyba");
@@ -84,8 +115,7 @@ protected:
             ASSERT_TRUE(waitGone(box)) << "the error box is still open after a click on OK";
             EXPECT_EQ(windowText(result), kMarker) << "an input error changed the result field";
         }
-        EXPECT_TRUE(alive(app)) << "the program ended";
-        EXPECT_TRUE(responds(main)) << "the window does not answer";
+        EXPECT_TRUE(answers(app)) << "the program ended or does not answer";
     }
 
     void bothButtons(const char* circular, const char* escape) {
@@ -105,36 +135,10 @@ protected:
                << "\" instead of \"" << shown(expected.substr(at, 20)) << "\"";
     }
 
-    // Clicks into the field and replaces its text with the clipboard's.
-    ::testing::AssertionResult paste(HWND field, const std::string& text, UINT format) {
-        if (!setText(field, "", kChangeMs)) return ::testing::AssertionFailure() << "cannot empty the field";
-        if (!putOnClipboard(text, format)) return ::testing::AssertionFailure() << "clipboard refused the text";
-        if (!activate(main)) return ::testing::AssertionFailure() << "cannot activate the window";
-        clickCentre(field);
-        if (!waitUntil([&] { return focusWindow(main) == field; }, kChangeMs))
-            return ::testing::AssertionFailure() << "no focus in the field after a click";
-        pressKey('V', {VK_CONTROL});
-        if (!waitUntil([&] { return textLength(field, kSetTextMs) != 0; }, kSetTextMs))
-            return ::testing::AssertionFailure() << "Ctrl+V pasted nothing";
-        return ::testing::AssertionSuccess();
-    }
-
     HWND distance = nullptr;
     HWND massEdit = nullptr;
     DWORD slowest = 0;
 };
-
-TEST_F(HostileInput, EditLimits) {
-    DWORD_PTR distanceLimit = 0, massLimit = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(distance, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &distanceLimit));
-    ASSERT_TRUE(SendMessageTimeoutW(massEdit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &massLimit));
-    std::printf("typing limit (EM_GETLIMITTEXT): distance box %llu, mass field %llu characters\n",
-                (unsigned long long)distanceLimit, (unsigned long long)massLimit);
-    // A velocity command reads more than a user can type or paste: what the
-    // fields take from the keyboard and the clipboard is read in full.
-    EXPECT_LT(distanceLimit, kRead);
-    EXPECT_LT(massLimit, kRead);
-}
 
 // WM_SETTEXT passes the typing limit: the texts run up to and beyond what
 // a velocity command reads.
@@ -147,15 +151,11 @@ TEST_F(HostileInput, SetDirectly) {
         const char* circular;
         const char* escape;
     };
-    const std::string labelled = framed(kDistanceLabel, kCzechFill, "6378000", kRead);
     const Case cases[] = {
         {__LINE__, "distance 1 and 65,533 zeros: infinite", "1" + digits('0', kRead - 1), kEarth,
          "0.00", "0.00"},
-        {__LINE__, "distance label, the number in the last characters read", labelled, kEarth,
-         "7909.27", "11185.40"},
         {__LINE__, "distance label, number, then digits beyond what is read",
-         labelled + digits('5', kOver - kRead), kEarth, "7909.27", "11185.40"},
-        {__LINE__, "distance bytes 0x80-0xFF only", highBytes(kRead), kEarth, kError, kError},
+         framed(kDistanceLabel, kCzechFill, "6378000", kRead) + digits('5', kOver - kRead), kEarth, "7909.27", "11185.40"},
         {__LINE__, "distance bytes 0x80-0xFF, a number beyond what is read",
          highBytes(kRead) + "6378000" + highBytes(kOver - kRead - 7), kEarth, kError, kError},
         {__LINE__, "distance exponent of 5,001 digits",
@@ -164,8 +164,6 @@ TEST_F(HostileInput, SetDirectly) {
         {__LINE__, "distance 1e-999...: zero",
          framed(kDistanceLabel, kCzechFill, "1e-" + digits('9', 5000), kRead), kEarth, kError,
          kError},
-        {__LINE__, "mass label, the number in the last characters read", "6378000",
-         framed(kMassLabel, kCzechFill, "5.98e24", kRead), "7909.27", "11185.40"},
         {__LINE__, "mass label, number, then digits beyond what is read", "6378000",
          framed(kMassLabel, kCzechFill, "5.98e24", kRead) + digits('9', kOver - kRead), "7909.27",
          "11185.40"},
@@ -181,8 +179,8 @@ TEST_F(HostileInput, SetDirectly) {
         DWORD start = GetTickCount();
         ASSERT_TRUE(setText(distance, c.distance, kSetTextMs)) << "distance not taken";
         ASSERT_TRUE(setText(massEdit, c.mass, kSetTextMs)) << "mass not taken";
-        ASSERT_TRUE(finishDrawing(distance, kSetTextMs));
-        ASSERT_TRUE(finishDrawing(massEdit, kSetTextMs));
+        ASSERT_TRUE(finishDrawing(distance));
+        ASSERT_TRUE(finishDrawing(massEdit));
         ASSERT_TRUE(holds(distance, c.distance));
         ASSERT_TRUE(holds(massEdit, c.mass));
         DWORD set = GetTickCount() - start;
@@ -198,15 +196,17 @@ TEST_F(HostileInput, SetDirectly) {
 // allows: the distance box up to its typing limit, the mass field (a combo
 // box without horizontal scrolling) only what fits in its width.
 TEST_F(HostileInput, PastedAndTyped) {
-    DWORD_PTR got = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(distance, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &got));
-    const size_t limit = got;
+    DWORD_PTR limit = 0, massLimit = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(distance, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &limit));
+    ASSERT_TRUE(SendMessageTimeoutW(massEdit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kChangeMs, &massLimit));
+    std::printf("typing limit: distance box %llu, mass field %llu characters\n", (unsigned long long)limit,
+                (unsigned long long)massLimit);
+    // What the fields take from the keyboard and the clipboard is read in full.
+    ASSERT_LT(limit, kRead);
+    ASSERT_LT(massLimit, kRead);
     ASSERT_GT(limit, 7u);
-    // Wine's edit control trims a text that is too wide for a field without
-    // horizontal scrolling one character at a time, laying the rest out
-    // anew each time; a run of digits is slow to lay out there. Pasting
-    // 3,000 digits into the mass field keeps the program busy for about
-    // 10 s under Wine, 30,000 for far longer; a thousand shows the trimming.
+    // Wine trims a text too wide for the mass field a character at a time,
+    // laying the rest out anew each time: 3,000 digits take about 10 s.
     const size_t kMassDigits = 1000;
     struct Case {
         int line;
@@ -228,8 +228,6 @@ TEST_F(HostileInput, PastedAndTyped) {
          "7909.27", "11185.40"},
         {__LINE__, "distance bytes 0x80-0xFF up to the limit, then a number", false,
          highBytes(limit) + "6378000", CF_TEXT, "", 0, 0, kError, kError},
-        {__LINE__, "distance 1 and zeros up to the limit: infinite", false,
-         "1" + digits('0', limit - 1) + "000", CF_TEXT, "", 0, 0, "0.00", "0.00"},
         {__LINE__, "distance exponent of zeros up to the limit, then a digit", false,
          "6.378e" + digits('0', limit - 7) + "6" + "5", CF_UNICODETEXT, "", 0, 0, "7909.27",
          "11185.40"},
@@ -251,24 +249,25 @@ TEST_F(HostileInput, PastedAndTyped) {
         HWND field = c.toMass ? massEdit : distance;
         ASSERT_TRUE(setText(c.toMass ? distance : massEdit, c.toMass ? "6378000" : kEarth, kChangeMs));
         ASSERT_TRUE(setText(field, "", kChangeMs));
+        ASSERT_TRUE(c.clip.empty() || putOnClipboard(c.clip, c.format)) << "the clipboard refused the text";
+        ASSERT_TRUE(activate(main));
+        clickCentre(field);
+        ASSERT_TRUE(waitUntil([&] { return focusWindow(main) == field; }, kChangeMs)) << "no focus after a click";
         if (!c.clip.empty()) {
-            ASSERT_TRUE(paste(field, c.clip, c.format));
-        } else {
-            ASSERT_TRUE(activate(main));
-            clickCentre(field);
-            ASSERT_TRUE(waitUntil([&] { return focusWindow(main) == field; }, kChangeMs));
+            pressKey('V', {VK_CONTROL});
+            ASSERT_TRUE(waitUntil([&] { return textLength(field, kSetTextMs) != 0; }, kSetTextMs))
+                << "Ctrl+V pasted nothing";
         }
         if (!c.typed.empty()) typeText(c.typed);
-        ASSERT_TRUE(finishDrawing(field, kSetTextMs));
+        ASSERT_TRUE(finishDrawing(field));
         const std::string given = c.clip + c.typed;
         const std::string inField = longText(field, kSetTextMs);
         if (c.toMass) {
             std::printf("line %d: the mass field kept %zu of %zu characters\n", c.line, inField.size(),
                         given.size());
-            ASSERT_EQ(given.compare(0, inField.size(), inField), 0)
+            ASSERT_TRUE(given.compare(0, inField.size(), inField) == 0 && inField.size() >= c.keptAtLeast &&
+                        inField.size() <= c.keptAtMost)
                 << "the mass field holds \"" << shown(inField) << "\"";
-            ASSERT_GE(inField.size(), c.keptAtLeast) << "\"" << shown(inField) << "\"";
-            ASSERT_LE(inField.size(), c.keptAtMost) << "\"" << shown(inField) << "\"";
         } else {
             ASSERT_TRUE(holds(field, given.substr(0, limit)));
         }

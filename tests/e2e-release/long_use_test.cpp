@@ -5,23 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "driver.h"
-#include "figures.h"
 #include "program_test.h"
 #include "release_driver.h"
 #include "resource.h"
 
 namespace {
 
-constexpr int kWarmUpCommands = 50;
-constexpr int kWarmUpAbout = 5;
 constexpr int kCommands = 1000;
 constexpr int kAboutOpenings = 200;
 constexpr int64_t kMemoryTolerance = 256 * 1024;
-constexpr int kMaxReported = 5;
-constexpr int kMeterProbe = 1024 * 1024;
 
 const char* const kEarth = "Země 5.98e24";
 const char* const kSun = "Slunce 1.987e30";
@@ -34,52 +30,37 @@ struct Command {
     const char* result;  // null: input error
 };
 
-// Successive results all differ, so each one shows that its command ran.
-const Command kComputed[] = {
+// Computed and rejected commands alternate; successive results all differ,
+// so each one shows that its command ran.
+const Command kCommandCycle[] = {
     {__LINE__, "6378000", kEarth, IDOK, "7909.27"},
-    {__LINE__, "6378000", kEarth, IDC_ESCAPE, "11185.40"},
-    {__LINE__, "3.84e8", kEarth, IDOK, "1019.33"},
-    {__LINE__, "3.84e8", kEarth, IDC_ESCAPE, "1441.54"},
-    {__LINE__, "1.496e11", kSun, IDOK, "29768.79"},
-    {__LINE__, "1.496e11", kSun, IDC_ESCAPE, "42099.42"},
-};
-const Command kRejected[] = {
     {__LINE__, "0", kEarth, IDOK, nullptr},
+    {__LINE__, "6378000", kEarth, IDC_ESCAPE, "11185.40"},
     {__LINE__, "abc", kEarth, IDC_ESCAPE, nullptr},
+    {__LINE__, "3.84e8", kEarth, IDOK, "1019.33"},
     {__LINE__, "6378000", "", IDOK, nullptr},
+    {__LINE__, "3.84e8", kEarth, IDC_ESCAPE, "1441.54"},
     {__LINE__, "6378000", "Slunce", IDC_ESCAPE, nullptr},
+    {__LINE__, "1.496e11", kSun, IDOK, "29768.79"},
     {__LINE__, "0x10", kEarth, IDOK, nullptr},
+    {__LINE__, "1.496e11", kSun, IDC_ESCAPE, "42099.42"},
     {__LINE__, "", "", IDC_ESCAPE, nullptr},
 };
 
 class LongUse : public ProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (HasFatalFailure()) return;
-        massEdit = comboEdit(GetDlgItem(main, IDC_MASS));
-        ASSERT_NE(massEdit, nullptr) << "no edit field in the mass box";
-    }
-
-    // The n-th command of the day: computed and rejected ones alternate.
-    const Command& nth(int n) const {
-        const Command* table = n % 2 == 0 ? kComputed : kRejected;
-        return table[(n / 2) % 6];
-    }
-
-    // Runs one command through the button, as a click delivers it, and
-    // closes the error box with its OK. Returns "" or what went wrong.
+    // One command through its button, as a click delivers it; an input
+    // error's box closed with its OK. "" or what went wrong.
     std::string run(const Command& c) {
         if (!setText(GetDlgItem(main, IDC_DISTANCE), c.distance, kChangeMs) ||
-            !setText(massEdit, c.mass, kChangeMs))
+            !setText(comboEdit(GetDlgItem(main, IDC_MASS)), c.mass, kChangeMs))
             return "the fields do not take their texts";
         const std::string before = itemText(main, IDC_RESULT);
         PostMessageW(GetDlgItem(main, c.button), BM_CLICK, 0, 0);
         if (c.result) {
             if (!waitUntil([&] { return itemText(main, IDC_RESULT) == c.result; }, kChangeMs))
                 return "result \"" + itemText(main, IDC_RESULT) + "\", expected " + c.result;
-            if (ownedDialog(main)) return "a box opened";
-            return {};
+            return ownedDialog(main) ? "a box opened" : "";
         }
         HWND box = waitOwnedDialog(main, kAppearMs);
         if (!box) return "no input-error box; result \"" + itemText(main, IDC_RESULT) + "\"";
@@ -92,24 +73,9 @@ protected:
         return {};
     }
 
-    // Runs commands `first` to `last` - 1; stops after a few failures.
-    void runCommands(int first, int last) {
-        int failures = 0;
-        for (int n = first; n < last && failures < kMaxReported; ++n) {
-            const Command& c = nth(n);
-            std::string error = run(c);
-            if (!error.empty()) {
-                ++failures;
-                ADD_FAILURE() << "command " << n << " (line " << c.line << ": distance \""
-                              << c.distance << "\", mass \"" << shown(c.mass) << "\"): " << error;
-            }
-        }
-        ASSERT_EQ(failures, 0);
-    }
-
-    // Opens the About box from the menu command, makes it paint, and
-    // closes it with its OK.
-    std::string openAbout() {
+    // Opens the About box by its menu command, waits until it has painted,
+    // and closes it with OK or, every other time, a close request.
+    std::string openAbout(int n) {
         PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
         HWND box = waitOwnedDialog(main, kAppearMs);
         if (!box) return "no About box";
@@ -118,76 +84,71 @@ protected:
         InvalidateRect(box, nullptr, TRUE);
         if (!waitUntil([&] { return !GetUpdateRect(box, nullptr, FALSE); }, kChangeMs))
             return "the About box does not paint";
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        if (!waitGone(box)) return "the About box stays open after OK";
-        return {};
+        if (n % 2)
+            PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        return waitGone(box) ? "" : "the About box stays open";
     }
 
-    void openAboutBoxes(int count) {
+    // Runs `count` commands (or About boxes); stops after five failures.
+    void repeat(int count, bool about) {
         int failures = 0;
-        for (int n = 0; n < count && failures < kMaxReported; ++n) {
-            std::string error = openAbout();
-            if (!error.empty()) {
-                ++failures;
-                ADD_FAILURE() << "opening " << n << ": " << error;
-            }
+        for (int n = 0; n < count && failures < 5; ++n) {
+            const Command& c = kCommandCycle[n % std::size(kCommandCycle)];
+            std::string error = about ? openAbout(n) : run(c);
+            if (error.empty()) continue;
+            ++failures;
+            if (about)
+                ADD_FAILURE() << "About box " << n << ": " << error;
+            else
+                ADD_FAILURE() << "command " << n << " (line " << c.line << "): " << error;
         }
         ASSERT_EQ(failures, 0);
     }
 
     Figures settledFigures() {
-        EXPECT_TRUE(alive(app)) << "the program ended";
-        EXPECT_TRUE(responds(main)) << "the window does not answer";
+        EXPECT_TRUE(answers(app)) << "the program ended or does not answer";
         Sleep(200);
         return measure(app);
     }
-
-    HWND massEdit = nullptr;
 };
-
-// Reading the GDI handle table is checked on this process first: a count
-// that does not follow three new brushes would prove nothing.
-bool gdiTableFollowsObjects() {
-    long before = gdiTable(GetCurrentProcess()).inUse;
-    HBRUSH brushes[3];
-    for (HBRUSH& b : brushes) b = CreateSolidBrush(RGB(1, 2, 3));
-    long during = gdiTable(GetCurrentProcess()).inUse;
-    for (HBRUSH b : brushes) DeleteObject(b);
-    long after = gdiTable(GetCurrentProcess()).inUse;
-    return before >= 0 && during == before + 3 && after == before;
-}
 
 void printRow(const char* name, int64_t before, int64_t commands, int64_t about, const char* note = "") {
     std::printf("%-34s %12lld %16lld %14lld %+12lld  %s\n", name, (long long)before, (long long)commands,
                 (long long)about, (long long)(about - before), note);
 }
 
+int64_t growth(uint64_t from, uint64_t to) { return int64_t(to) - int64_t(from); }
+
 TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
     const bool guiCounted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0;
     if (!guiCounted) {
-        ASSERT_TRUE(gdiTableFollowsObjects())
+        // The stand-in count must follow three new brushes here first.
+        long before = gdiHandlesInUse(GetCurrentProcess());
+        HBRUSH brushes[3];
+        for (HBRUSH& b : brushes) b = CreateSolidBrush(RGB(1, 2, 3));
+        long during = gdiHandlesInUse(GetCurrentProcess());
+        for (HBRUSH b : brushes) DeleteObject(b);
+        ASSERT_TRUE(before >= 0 && during == before + 3 && gdiHandlesInUse(GetCurrentProcess()) == before)
             << "GetGuiResources reports nothing and the GDI handle table cannot be read";
     }
 
-    runCommands(0, kWarmUpCommands);
-    openAboutBoxes(kWarmUpAbout);
+    repeat(4 * int(std::size(kCommandCycle)), false);
+    repeat(5, true);
     const Figures before = settledFigures();
-
     DWORD start = GetTickCount();
-    runCommands(kWarmUpCommands, kWarmUpCommands + kCommands);
+    repeat(kCommands, false);
     const DWORD commandsMs = GetTickCount() - start;
     const Figures commands = settledFigures();
-
     start = GetTickCount();
-    openAboutBoxes(kAboutOpenings);
+    repeat(kAboutOpenings, true);
     const DWORD aboutMs = GetTickCount() - start;
     const Figures after = settledFigures();
 
-    std::printf("\nResource use of ORBELA.exe: after a warm-up of %d commands and %d About boxes,\n"
-                "after %d velocity commands (half of them input errors), after %d About boxes\n\n",
-                kWarmUpCommands, kWarmUpAbout, kCommands, kAboutOpenings);
-    std::printf("%-34s %12s %16s %14s %12s\n", "figure", "before", "after commands", "after About",
-                "difference");
+    std::printf("\nResource use of ORBELA.exe after a warm-up, after %d velocity commands (half of them\n"
+                "input errors), after %d About boxes\n\n%-34s %12s %16s %14s %12s\n",
+                kCommands, kAboutOpenings, "figure", "before", "after commands", "after About", "difference");
     const char* notReported = guiCounted ? "" : "not reported by this system (Wine: 0)";
     printRow("PrivateUsage (KiB)", before.privateBytes / 1024, commands.privateBytes / 1024,
              after.privateBytes / 1024, before.privateBytes ? "" : notReported);
@@ -195,43 +156,36 @@ TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
              after.pagefileBytes / 1024);
     printRow("WorkingSetSize (KiB)", before.workingSetBytes / 1024, commands.workingSetBytes / 1024,
              after.workingSetBytes / 1024);
-    printRow("GDI objects (GetGuiResources)", before.gdiObjects, commands.gdiObjects, after.gdiObjects,
-             notReported);
+    printRow("GDI objects (GetGuiResources)", before.gdiObjects, commands.gdiObjects, after.gdiObjects, notReported);
     printRow("USER objects (GetGuiResources)", before.userObjects, commands.userObjects, after.userObjects,
              notReported);
     if (!guiCounted)
-        printRow("GDI handles in use (Wine's table)", before.gdi.inUse, commands.gdi.inUse,
-                 after.gdi.inUse);
+        printRow("GDI handles in use (Wine's table)", before.gdiHandles, commands.gdiHandles, after.gdiHandles);
     printRow("windows of the process", before.windows, commands.windows, after.windows);
     std::printf("\n%d commands in %lu ms (%.1f ms each), %d About boxes in %lu ms (%.1f ms each);\n"
                 "commands and box buttons driven by posted BM_CLICK\n\n",
                 kCommands, commandsMs, double(commandsMs) / kCommands, kAboutOpenings, aboutMs,
                 double(aboutMs) / kAboutOpenings);
 
-    auto growth = [](uint64_t from, uint64_t to) { return int64_t(to) - int64_t(from); };
     EXPECT_LE(growth(before.privateBytes, after.privateBytes), kMemoryTolerance);
     EXPECT_LE(growth(before.pagefileBytes, after.pagefileBytes), kMemoryTolerance);
     EXPECT_LE(growth(before.workingSetBytes, after.workingSetBytes), kMemoryTolerance);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.userObjects, before.userObjects);
-    if (!guiCounted) {
-        EXPECT_EQ(commands.gdi.inUse, before.gdi.inUse) << "GDI handles left by velocity commands";
-        EXPECT_EQ(after.gdi.inUse, commands.gdi.inUse) << "GDI handles left by About boxes";
-    }
+    EXPECT_EQ(commands.gdiHandles, before.gdiHandles) << "GDI handles left by velocity commands";
+    EXPECT_EQ(after.gdiHandles, commands.gdiHandles) << "GDI handles left by About boxes";
     EXPECT_EQ(commands.windows, before.windows) << "windows left by velocity commands";
     EXPECT_EQ(after.windows, commands.windows) << "windows left by About boxes";
 
-    // The memory figures must see a megabyte: a text of that size in the
-    // distance box.
-    ASSERT_TRUE(setText(GetDlgItem(main, IDC_DISTANCE), std::string(kMeterProbe / 2, 'x'), 60000));
+    // The memory figures must see half a megabyte of text in the distance box.
+    const int probe = 512 * 1024;
+    ASSERT_TRUE(setText(GetDlgItem(main, IDC_DISTANCE), std::string(probe, 'x'), 60000));
     const Figures probed = settledFigures();
-    std::printf("with a text of %d KiB in the distance box: PagefileUsage %+lld KiB, WorkingSetSize %+lld KiB\n",
-                kMeterProbe / 1024, (long long)growth(after.pagefileBytes, probed.pagefileBytes) / 1024,
+    std::printf("with %d KiB of text in the distance box: PagefileUsage %+lld KiB, WorkingSetSize %+lld KiB\n",
+                probe / 1024, (long long)growth(after.pagefileBytes, probed.pagefileBytes) / 1024,
                 (long long)growth(after.workingSetBytes, probed.workingSetBytes) / 1024);
-    EXPECT_GE(growth(after.pagefileBytes, probed.pagefileBytes), kMeterProbe / 2)
-        << "PagefileUsage does not follow the program's memory";
-    EXPECT_GE(growth(after.workingSetBytes, probed.workingSetBytes), kMeterProbe / 2)
-        << "WorkingSetSize does not follow the program's memory";
+    EXPECT_GE(growth(after.pagefileBytes, probed.pagefileBytes), probe) << "PagefileUsage does not follow";
+    EXPECT_GE(growth(after.workingSetBytes, probed.workingSetBytes), probe) << "WorkingSetSize does not follow";
 }
 
 }  // namespace

@@ -1,33 +1,32 @@
-// What the release checks need beyond the common driver: long texts put
-// straight into a control or onto the clipboard, and whether the program
-// still runs and answers.
+// What the release checks need beyond the common driver: texts set
+// straight into a control, whether the program still answers, and its
+// resource figures.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "driver.h"
 
-// `head`, then `fill` repeated, then `tail`: exactly `n` characters.
-std::string framed(const std::string& head, const std::string& fill, const std::string& tail,
-                   size_t n);
-
-// Sets a Windows-1250 text as the window's text, waiting up to `ms` for
-// the window to take it. The long waits here do not give up on a window
-// that is busy for more than 5 s (SMTO_ABORTIFHUNG would).
+// Sets the window's text, waiting up to `ms`: a long text keeps an edit
+// control busy for seconds, and SMTO_ABORTIFHUNG would give up after 5.
 bool setText(HWND wnd, const std::string& cp1250, DWORD ms);
-// The window's text length in characters; SIZE_MAX when it does not answer.
-size_t textLength(HWND wnd, DWORD ms = kChangeMs);
-// Lets the window draw what it has been given, waiting up to `ms`: an edit
-// control lays out its text when it paints.
-bool finishDrawing(HWND wnd, DWORD ms);
-// Puts the text on the clipboard as CF_TEXT (the bytes as they are) or as
-// CF_UNICODETEXT (converted from Windows-1250).
-bool putOnClipboard(const std::string& cp1250, UINT format);
+// The process still runs and its main window answers.
+bool answers(const Program& p);
 
-// The process still runs and its window answers WM_NULL within `ms`.
-bool alive(const Program& p);
-bool responds(HWND wnd, DWORD ms = kChangeMs);
+// GetGuiResources reads 0 where the system does not report it (Wine);
+// there the process's GDI handle table, which Wine keeps in the process
+// as Windows maps it there, stands in.
+struct Figures {
+    uint64_t privateBytes = 0;     // PROCESS_MEMORY_COUNTERS_EX::PrivateUsage
+    uint64_t pagefileBytes = 0;    // PagefileUsage
+    uint64_t workingSetBytes = 0;  // WorkingSetSize
+    long gdiObjects = 0;           // GetGuiResources(GR_GDIOBJECTS)
+    long userObjects = 0;          // GetGuiResources(GR_USEROBJECTS)
+    long gdiHandles = -1;          // entries in use in the GDI handle table; -1: unreadable
+    long windows = 0;              // top-level and child
+};
+Figures measure(const Program& p);
+long gdiHandlesInUse(HANDLE process);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -46,18 +45,6 @@ std::vector<HWND> topWindows() {
     std::vector<HWND> all;
     EnumWindows(addWindow, LPARAM(&all));
     return all;
-}
-
-// The width in pixels of a menu item's text as the menu bar draws it:
-// the menu font, the '&' not counted.
-int menuTextWidth(HDC dc, const std::wstring& title) {
-    RECT r{0, 0, 0, 0};
-    DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
-    return r.right - r.left;
-}
-
-void sendInputs(std::vector<INPUT>& in) {
-    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
 bool extendedKey(WORD vk) {
@@ -167,7 +154,7 @@ std::vector<HWND> ownedDialogs(HWND owner) {
 
 HWND ownedDialog(HWND owner) {
     std::vector<HWND> boxes = ownedDialogs(owner);
-    return boxes.empty() ? nullptr : boxes.front();
+    return boxes.empty() ? nullptr : boxes[0];
 }
 
 HWND waitOwnedDialog(HWND owner, DWORD ms) {
@@ -195,18 +182,14 @@ std::string itemText(HWND dlg, int id) {
 
 std::vector<std::string> comboItems(HWND combo) {
     std::vector<std::string> items;
-    DWORD_PTR count = 0;
-    if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &count))
-        return items;
-    for (DWORD_PTR i = 0; i < count; ++i) {
-        DWORD_PTR len = 0;
-        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendMs, &len);
-        std::wstring buf(len + 1, L'\0');
-        DWORD_PTR got = 0;
-        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, LPARAM(buf.data()), SMTO_ABORTIFHUNG,
-                            kSendMs, &got);
-        buf.resize(got == DWORD_PTR(CB_ERR) ? 0 : got);
-        items.push_back(narrow(buf, 1250));
+    DWORD_PTR count = 0, len = 0;
+    SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendMs, &count);
+    for (DWORD_PTR i = 0; i < count && count != DWORD_PTR(CB_ERR); ++i) {
+        wchar_t buf[256] = L"";
+        if (SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendMs, &len) &&
+            len < 256)
+            SendMessageTimeoutW(combo, CB_GETLBTEXT, i, LPARAM(buf), SMTO_ABORTIFHUNG, kSendMs, &len);
+        items.push_back(toCp1250(buf));
     }
     return items;
 }
@@ -253,7 +236,7 @@ void pressKey(WORD vk, std::initializer_list<WORD> mods) {
     in.push_back(keyInput(vk, false));
     in.push_back(keyInput(vk, true));
     for (auto m = mods.end(); m != mods.begin();) in.push_back(keyInput(*--m, true));
-    sendInputs(in);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
     settle(GetForegroundWindow());
 }
 
@@ -268,7 +251,7 @@ void typeText(const std::string& cp1250) {
         i.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         in.push_back(i);
     }
-    sendInputs(in);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
     settle(GetForegroundWindow());
 }
 
@@ -336,32 +319,31 @@ HWND waitMenu(DWORD pid, DWORD ms) {
     return menu;
 }
 
-POINT menuBarItemPoint(HWND wnd, const std::vector<std::wstring>& titles, size_t index) {
+bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& titles, size_t index) {
+    // Another process's menu cannot be measured: each bar item is its text
+    // in the menu font plus 12 pixels, half of them on each side.
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     HFONT font = CreateFontIndirectW(&ncm.lfMenuFont);
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
-    // Each bar item is its text plus 12 pixels, half of that on each side.
-    const int space = 12;
-    int x = 0;
-    for (size_t i = 0; i < index; ++i) x += menuTextWidth(dc, titles[i]) + space;
-    x += (menuTextWidth(dc, titles[index]) + space) / 2;
+    auto width = [&](size_t i) {
+        RECT r{0, 0, 0, 0};
+        DrawTextW(dc, titles[i].c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+        return r.right - r.left + 12;
+    };
+    int x = width(index) / 2;
+    for (size_t i = 0; i < index; ++i) x += width(i);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     DeleteObject(font);
 
-    RECT client;
-    GetClientRect(wnd, &client);
-    MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    return POINT{client.left + x, client.top - GetSystemMetrics(SM_CYMENU) / 2};
-}
-
-bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& titles, size_t index) {
+    POINT bar{x, 0};
+    ClientToScreen(wnd, &bar);
+    clickAt(POINT{bar.x, bar.y - GetSystemMetrics(SM_CYMENU) / 2});
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
-    clickAt(menuBarItemPoint(wnd, titles, index));
     HWND menu = waitMenu(pid);
     if (!menu) return false;
     RECT r;
@@ -426,54 +408,30 @@ Image captureScreen(const RECT& r) {
     });
 }
 
-Image captureWindow(HWND wnd) {
+bool screenshot(HWND wnd, const char* name) {
+    std::string dir = envPath("ORBELA_SCREENSHOTS");
+    if (dir.empty()) return false;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    settle(wnd);
+    Sleep(100);
     RECT r;
     GetWindowRect(wnd, &r);
-    return captureScreen(r);
-}
+    Image img = captureScreen(r);
 
-uint32_t rgbOf(COLORREF c) {
-    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
-}
-
-bool saveBmp(const Image& img, const std::string& path) {
     int stride = (img.width * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof ih;
-    ih.biWidth = img.width;
-    ih.biHeight = img.height;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    ih.biCompression = BI_RGB;
-    ih.biSizeImage = DWORD(stride) * img.height;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
+    BITMAPINFOHEADER ih{sizeof ih, img.width, img.height, 1, 24, BI_RGB, DWORD(stride) * img.height, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof fh + sizeof ih};
     fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = std::fopen((dir + "\\" + name + ".bmp").c_str(), "wb");
     if (!f) return false;
     std::fwrite(&fh, sizeof fh, 1, f);
     std::fwrite(&ih, sizeof ih, 1, f);
     std::vector<unsigned char> row(size_t(stride), 0);
     for (int y = img.height - 1; y >= 0; --y) {
-        for (int x = 0; x < img.width; ++x) {
-            uint32_t v = img.at(x, y);
-            row[size_t(x) * 3] = v & 0xFF;
-            row[size_t(x) * 3 + 1] = (v >> 8) & 0xFF;
-            row[size_t(x) * 3 + 2] = (v >> 16) & 0xFF;
-        }
+        for (int x = 0; x < img.width; ++x)
+            for (int c = 0; c < 3; ++c) row[size_t(x) * 3 + c] = (img.at(x, y) >> (8 * c)) & 0xFF;
         std::fwrite(row.data(), 1, row.size(), f);
     }
     return std::fclose(f) == 0;
-}
-
-bool screenshot(HWND wnd, const char* name) {
-    std::string dir = envPath("ORBELA_SCREENSHOTS");
-    if (dir.empty()) return false;
-    CreateDirectoryA(dir.c_str(), nullptr);
-    // Let the last repaint land before reading the screen.
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    settle(wnd);
-    Sleep(100);
-    return saveBmp(captureWindow(wnd), dir + "\\" + name + ".bmp");
 }

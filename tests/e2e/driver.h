@@ -1,6 +1,6 @@
 // Drives a running program's windows from another process, the way a user
 // does: real keystrokes and clicks in, texts, focus and pixels out.
-// Texts are returned as Windows-1250 bytes, the program's own encoding.
+// Texts are Windows-1250 bytes, the program's own encoding.
 #pragma once
 
 #include <windows.h>
@@ -25,19 +25,18 @@ struct Program {
     HWND main = nullptr;
 };
 
-// A path from the environment variable `name` (a Unix path from CTest or a
-// Windows path), in Windows form; "" when the variable is not set.
+// The path in environment variable `name` (Unix or Windows form) in
+// Windows form; "" when it is not set.
 std::string envPath(const char* name);
-
-// Starts `exe` and waits for its top-level dialog with the given caption.
-// Returns "" on success, otherwise what went wrong.
+// Starts `exe` and waits for its top-level dialog with `caption`; "" on
+// success, otherwise what went wrong.
 std::string startProgram(Program& p, const std::string& exe, const char* caption);
-// Waits up to `ms` for the process to end; true and its exit code if it did.
+// True and the exit code if the process ends within `ms`.
 bool waitExit(Program& p, DWORD ms, DWORD* code);
 // Ends the process if it still runs and releases the handles.
 void stopProgram(Program& p);
 
-// Polls `done` every 10 ms until it returns true or `ms` have passed.
+// Polls `done` every 10 ms until it holds or `ms` have passed.
 template <class F>
 bool waitUntil(F done, DWORD ms) {
     DWORD start = GetTickCount();
@@ -50,24 +49,21 @@ bool waitUntil(F done, DWORD ms) {
 
 // The top-level windows of process `pid`, visible or not, topmost first.
 std::vector<HWND> processWindows(DWORD pid);
-// Top-level visible window of process `pid` with class `cls` and, unless
-// null, caption `caption` (Windows-1250).
+// A visible top-level window of `pid` with class `cls` and, unless null,
+// caption `caption`.
 HWND findTopWindow(DWORD pid, const char* cls, const char* caption);
-// The visible dialogs (#32770) owned by `owner`: message boxes, the About
-// box; the topmost of them, or null.
+// The visible dialogs owned by `owner` (message boxes, the About box),
+// topmost first; the topmost, or null.
 std::vector<HWND> ownedDialogs(HWND owner);
 HWND ownedDialog(HWND owner);
 HWND waitOwnedDialog(HWND owner, DWORD ms = kAppearMs);
 bool waitGone(HWND wnd, DWORD ms = kChangeMs);
 
-// Between UTF-16 and Windows-1250.
 std::string toCp1250(const std::wstring& text);
 std::wstring fromCp1250(const std::string& cp1250);
-
-// Texts, read across the process boundary and converted to Windows-1250.
+// Texts read across the process boundary. longText waits up to `ms` for a
+// window busy laying out a long text; "<no answer>" after that.
 std::string windowText(HWND wnd);
-// The same for a window that may stay busy for seconds (a long text being
-// laid out): waits up to `ms` for each answer; "<no answer>" after that.
 std::string longText(HWND wnd, DWORD ms);
 std::string itemText(HWND dlg, int id);
 std::vector<std::string> comboItems(HWND combo);
@@ -75,41 +71,33 @@ std::string className(HWND wnd);
 // Windows-1250 bytes as readable UTF-8, line breaks and tabs escaped.
 std::string shown(const std::string& cp1250);
 
-// Brings `wnd` to the foreground and waits until it is foreground and
-// active and holds the focus (itself or a child).
+// Brings `wnd` to the foreground and waits until it is active and holds
+// the focus (itself or a child).
 bool activate(HWND wnd);
-// Key presses by virtual-key code: `mods` held down around `vk`.
+// Presses `vk` with `mods` held down.
 void pressKey(WORD vk, std::initializer_list<WORD> mods = {});
 // Types Windows-1250 text as Unicode keystrokes.
 void typeText(const std::string& cp1250);
-// A window's centre on the screen; a left click at a screen point, at the
-// centre of a window.
 POINT centreOf(HWND wnd);
 void clickAt(POINT screen);
 void clickCentre(HWND wnd);
-// The edit field inside a combo box.
 HWND comboEdit(HWND combo);
-// The window with the keyboard focus in `wnd`'s thread, and its control id;
-// the edit field inside a combo box counts as the combo box.
+// The focus window in `wnd`'s thread, and its control id (the edit field
+// of a combo box counts as the combo box).
 HWND focusWindow(HWND wnd);
 int focusId(HWND wnd);
-// Moves the focus with Tab until control `id` of `dlg` has it.
+// Presses Tab until control `id` of `dlg` has the focus.
 bool tabTo(HWND dlg, int id);
 
-// The open pop-up menu of process `pid`, waited for up to `ms`; null if
-// none opens.
+// The open pop-up menu of process `pid`, or null.
 HWND waitMenu(DWORD pid, DWORD ms = kChangeMs);
-// The screen point at the middle of menu bar item `index` of `wnd`, from
-// the menu font's text widths (another process's menu cannot be measured
-// directly). `titles` are the items' texts with their '&'.
-POINT menuBarItemPoint(HWND wnd, const std::vector<std::wstring>& titles, size_t index);
-// Clicks menu bar item `index` of `wnd`, then the first item of the menu
-// that opens; false if no menu opened.
+// Clicks menu bar item `index` of `wnd` (`titles`: the bar's texts with
+// their '&'), then the first item of its menu; false if no menu opened.
 bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& titles, size_t index);
 // A screen point inside the close box of `wnd`'s caption; {0, 0} if none.
 POINT closeBoxPoint(HWND wnd);
 
-// Screen pixels, 0x00RRGGBB, row by row from the top.
+// Pixels, 0x00RRGGBB, row by row from the top.
 struct Image {
     int width = 0;
     int height = 0;
@@ -119,8 +107,5 @@ struct Image {
 // What `paint` draws into a memory DC of `width` x `height` pixels.
 Image paintedImage(int width, int height, const std::function<void(HDC)>& paint);
 Image captureScreen(const RECT& r);
-Image captureWindow(HWND wnd);
-uint32_t rgbOf(COLORREF c);
-bool saveBmp(const Image& img, const std::string& path);
-// Saves `wnd` as <ORBELA_SCREENSHOTS>/<name>.bmp; true if written.
+// Saves `wnd` as <ORBELA_SCREENSHOTS>/<name>.bmp.
 bool screenshot(HWND wnd, const char* name);

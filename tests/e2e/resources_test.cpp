@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "program_test.h"
 #include "resource.h"
 
 namespace {
@@ -99,14 +100,19 @@ std::string className(std::string cls) {
     return cls;
 }
 
-class Resources : public ::testing::Test {
+// The 64-bit build's resources, and the program itself running, for the
+// texts its controls show at start.
+class Resources : public ProgramTest {
 protected:
     static void SetUpTestSuite() { exe64 = new ResourceSet(loadResources(envPath("ORBELA_EXE"))); }
     static void TearDownTestSuite() {
         if (exe64->module) FreeLibrary(exe64->module);
         delete exe64;
     }
-    void SetUp() override { ASSERT_NE(exe64->module, nullptr) << "set ORBELA_EXE to ORBELA.exe"; }
+    void SetUp() override {
+        ASSERT_NE(exe64->module, nullptr) << "set ORBELA_EXE to ORBELA.exe";
+        ProgramTest::SetUp();
+    }
     static ResourceSet* exe64;
 };
 ResourceSet* Resources::exe64 = nullptr;
@@ -114,16 +120,12 @@ ResourceSet* Resources::exe64 = nullptr;
 TEST_F(Resources, Win32BuildHasTheSameResources) {
     std::string path32 = envPath("ORBELA_EXE32");
     ResourceSet exe32 = loadResources(path32);
-    ASSERT_NE(exe32.module, nullptr) << "cannot load the 32-bit build \"" << path32
-                                     << "\" (build the win32 preset first)";
+    ASSERT_NE(exe32.module, nullptr) << "cannot load \"" << path32 << "\" (build the win32 preset first)";
     for (const auto& [key, bytes] : exe64->all) {
         const auto* other = find(exe32, key);
-        if (!other) {
-            ADD_FAILURE() << key << " is missing from the 32-bit build";
-            continue;
-        }
-        EXPECT_TRUE(*other == bytes) << key << " differs: " << other->size() << " bytes in the "
-                                     << "32-bit build, " << bytes.size() << " in the 64-bit build";
+        EXPECT_TRUE(other && *other == bytes)
+            << key << ": " << (other ? std::to_string(other->size()) : "no") << " bytes in the 32-bit build, "
+            << bytes.size() << " in the 64-bit build";
     }
     for (const auto& entry : exe32.all)
         EXPECT_NE(find(*exe64, entry.first), nullptr) << entry.first << " only in the 32-bit build";
@@ -138,21 +140,15 @@ TEST_F(Resources, OnlyTheProgramsOwnKindsInEnglishUS) {
             << "unexpected resource " << entry.first;
         EXPECT_EQ(entry.first.substr(entry.first.rfind('/') + 1), "1033") << entry.first;
     }
-    EXPECT_NE(find(*exe64, "#5/#113/1033"), nullptr) << "dialog IDD_MAIN";
-    EXPECT_NE(find(*exe64, "#4/IDR_MENU_ORBELA/1033"), nullptr) << "menu IDR_MENU_ORBELA";
-    EXPECT_NE(find(*exe64, "#2/MYBMP/1033"), nullptr) << "bitmap MYBMP";
 }
 
 TEST_F(Resources, BitmapAndIcons) {
     const auto* bmp = find(*exe64, "#2/MYBMP/1033");
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_GE(bmp->size(), sizeof(BITMAPINFOHEADER));
+    ASSERT_TRUE(bmp && bmp->size() >= sizeof(BITMAPINFOHEADER)) << "bitmap MYBMP";
     BITMAPINFOHEADER bh;
     std::memcpy(&bh, bmp->data(), sizeof bh);
-    EXPECT_EQ(bh.biWidth, 449);
-    EXPECT_EQ(bh.biHeight, 188);
-    EXPECT_EQ(bh.biBitCount, 24);
-    EXPECT_EQ(bh.biCompression, DWORD(BI_RGB));
+    EXPECT_EQ((std::vector<long>{bh.biWidth, bh.biHeight, bh.biBitCount, long(bh.biCompression)}),
+              (std::vector<long>{449, 188, 24, BI_RGB}));
 
     struct Case {
         int group;
@@ -161,22 +157,17 @@ TEST_F(Resources, BitmapAndIcons) {
     for (const Case& c : {Case{IDI_APP, {16, 32}}, Case{IDI_SMALL, {16}}}) {
         SCOPED_TRACE(::testing::Message() << "icon group " << c.group);
         const auto* g = find(*exe64, "#14/#" + std::to_string(c.group) + "/1033");
-        ASSERT_NE(g, nullptr);
-        ASSERT_GE(g->size(), 6u);
-        WORD count;
+        ASSERT_TRUE(g && g->size() == 6u + 14u * c.sizes.size()) << "missing, or not " << c.sizes.size() << " images";
+        WORD count, id;
         std::memcpy(&count, g->data() + 4, 2);
-        ASSERT_EQ(count, c.sizes.size());
-        ASSERT_EQ(g->size(), 6u + 14u * count);
-        for (WORD i = 0; i < count; ++i) {
+        EXPECT_EQ(count, c.sizes.size());
+        for (size_t i = 0; i < c.sizes.size(); ++i) {
             const unsigned char* e = g->data() + 6 + 14 * i;
-            WORD id;
             std::memcpy(&id, e + 12, 2);
-            EXPECT_EQ(e[0], c.sizes[i]) << "width of image " << i;
-            EXPECT_EQ(e[1], c.sizes[i]) << "height of image " << i;
+            EXPECT_EQ((std::vector<int>{e[0], e[1]}), (std::vector<int>{c.sizes[i], c.sizes[i]})) << "image " << i;
             const auto* icon = find(*exe64, "#3/#" + std::to_string(id) + "/1033");
-            ASSERT_NE(icon, nullptr) << "image " << id;
+            ASSERT_TRUE(icon && icon->size() >= sizeof(BITMAPINFOHEADER)) << "image " << id;
             BITMAPINFOHEADER ih;
-            ASSERT_GE(icon->size(), sizeof ih);
             std::memcpy(&ih, icon->data(), sizeof ih);
             EXPECT_EQ(ih.biBitCount, 8) << "image " << id << " is not 256 colours";
             EXPECT_EQ(ih.biWidth, c.sizes[i]);
@@ -187,35 +178,32 @@ TEST_F(Resources, BitmapAndIcons) {
 TEST_F(Resources, MenuTextsAndCommands) {
     HMENU menu = LoadMenuA(exe64->module, "IDR_MENU_ORBELA");
     ASSERT_NE(menu, nullptr);
-    auto label = [](HMENU m, int pos) {
-        wchar_t buf[128] = L"";
-        GetMenuStringW(m, UINT(pos), buf, 128, MF_BYPOSITION);
-        return toCp1250(buf);
-    };
     struct Item {
-        int popup;
+        int popup;  // -1: the menu bar
         int pos;
         const char* text;
         UINT command;
     };
     const Item items[] = {
+        {-1, 0, "&Program", UINT(-1)},
+        {-1, 1, "&Nápověda", UINT(-1)},
         {0, 0, "&Ukončit\tAlt-F4", IDM_EXIT},
         {1, 0, "&O programu...", IDM_ABOUT},
         {1, 1, "&Návod", IDM_HELP},
     };
-    const char* popups[] = {"&Program", "&Nápověda"};
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(label(menu, i), popups[i]) << "pop-up " << i << ": \"" << shown(label(menu, i)) << "\"";
-        ASSERT_NE(GetSubMenu(menu, i), nullptr) << "pop-up " << i;
+    for (int popup = -1; popup < 2; ++popup) {
+        HMENU m = popup < 0 ? menu : GetSubMenu(menu, popup);
+        EXPECT_EQ(GetMenuItemCount(m), std::count_if(std::begin(items), std::end(items),
+                                                     [&](const Item& it) { return it.popup == popup; }))
+            << "items in pop-up " << popup;
     }
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 0)), 1);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 2);
     for (const Item& it : items) {
-        HMENU sub = GetSubMenu(menu, it.popup);
-        EXPECT_EQ(label(sub, it.pos), it.text)
-            << "pop-up " << it.popup << " item " << it.pos << ": \"" << shown(label(sub, it.pos)) << "\"";
-        EXPECT_EQ(GetMenuItemID(sub, it.pos), it.command) << "pop-up " << it.popup << " item " << it.pos;
+        HMENU m = it.popup < 0 ? menu : GetSubMenu(menu, it.popup);
+        wchar_t buf[128] = L"";
+        GetMenuStringW(m, UINT(it.pos), buf, 128, MF_BYPOSITION);
+        EXPECT_EQ(toCp1250(buf), it.text) << "pop-up " << it.popup << " item " << it.pos << ": \""
+                                          << shown(toCp1250(buf)) << "\"";
+        EXPECT_EQ(GetMenuItemID(m, it.pos), it.command) << "pop-up " << it.popup << " item " << it.pos;
     }
     DestroyMenu(menu);
 }
@@ -304,6 +292,9 @@ TEST_F(Resources, MainDialogTemplate) {
         EXPECT_EQ(exStyle, c.exStyle) << std::hex << "extended style";
         EXPECT_EQ((std::vector<short>{x, y, cx, cy}), (std::vector<short>{c.x, c.y, c.cx, c.cy}));
         EXPECT_EQ(text, c.text);
+        if (c.id != IDC_PICTURE) {
+            EXPECT_EQ(itemText(main, c.id), c.text) << "the running window";
+        }
     }
 }
 
