@@ -76,13 +76,15 @@ using AboutLook = About;
 
 enum class Close { Ok, Enter, CloseBox, AltF4 };
 
-// Each opening also presses Esc, which leaves the box open.
+// While the box is open, clicks and keys meant for the main window reach
+// nothing, and Esc leaves the box open.
 TEST_F(AboutOpen, EveryWayInAndOut) {
     struct Case {
         int line;
         Open open;
         Close close;
     };
+    HWND distance = GetDlgItem(main, IDC_DISTANCE);
     const Case cases[] = {
         {__LINE__, Open::MenuMouse, Close::Ok},     {__LINE__, Open::AltThenKeys, Close::Enter},
         {__LINE__, Open::AltN, Close::CloseBox},    {__LINE__, Open::AltThenKeys, Close::AltF4},
@@ -92,13 +94,21 @@ TEST_F(AboutOpen, EveryWayInAndOut) {
         SCOPED_TRACE(::testing::Message() << "line " << c.line);
         HWND box = open(c.open);
         ASSERT_NE(box, nullptr);
+        RECT boxRect;
+        GetWindowRect(box, &boxRect);
+        ASSERT_FALSE(PtInRect(&boxRect, centreOf(distance))) << "the box covers the distance box";
+        clickCentre(distance);
+        typeText("123");
+        clickCentre(GetDlgItem(main, IDOK));
         ASSERT_TRUE(activate(box));
         pressKey(VK_ESCAPE);
+        // Tab still moves the focus within the box: the keys before it are taken.
         HWND before = focusWindow(box);
         pressKey(VK_TAB);
         ASSERT_TRUE(waitUntil([&] { return focusWindow(box) != before; }, kChangeMs))
             << "Tab after Esc does not move the focus";
         ASSERT_TRUE(IsWindowVisible(box) && IsChild(box, focusWindow(box))) << "Esc closed the box";
+        EXPECT_EQ(ownedDialogs(main), std::vector<HWND>{box}) << "another box opened";
         switch (c.close) {
         case Close::Ok: clickCentre(GetDlgItem(box, IDOK)); break;
         case Close::Enter:
@@ -117,37 +127,15 @@ TEST_F(AboutOpen, EveryWayInAndOut) {
         EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kChangeMs))
             << "the main window stays disabled";
         EXPECT_EQ(WaitForSingleObject(app.process, 0), WAIT_TIMEOUT) << "the program ended";
+        EXPECT_EQ(itemText(main, IDC_DISTANCE), "");
+        EXPECT_EQ(itemText(main, IDC_RESULT), "0.00");
     }
-}
-
-TEST_F(AboutOpen, MainWindowTakesNoInputMeanwhile) {
-    HWND box = open(Open::AltThenKeys);
-    ASSERT_NE(box, nullptr);
-    HWND distance = GetDlgItem(main, IDC_DISTANCE);
-    RECT boxRect;
-    GetWindowRect(box, &boxRect);
-    ASSERT_FALSE(PtInRect(&boxRect, centreOf(distance))) << "the box covers the distance box";
-    clickCentre(distance);
-    typeText("123");
-    clickCentre(GetDlgItem(main, IDOK));
-    typeText("456");
-    // Tab still moves the focus within the box: the keys before it are taken.
-    HWND before = focusWindow(box);
-    pressKey(VK_TAB);
-    EXPECT_TRUE(waitUntil([&] { return focusWindow(box) != before; }, kChangeMs));
-    EXPECT_TRUE(IsChild(box, focusWindow(box))) << "the focus left the box";
-    EXPECT_EQ(itemText(main, IDC_DISTANCE), "");
-    EXPECT_EQ(itemText(main, IDC_RESULT), "0.00");
-    EXPECT_EQ(ownedDialogs(main), std::vector<HWND>{box}) << "another box opened";
-
-    ASSERT_TRUE(activate(box));
-    clickCentre(GetDlgItem(box, IDOK));
-    ASSERT_TRUE(waitGone(box));
+    // The same input, with no box open, reaches the main window.
     ASSERT_TRUE(activate(main));
     clickCentre(distance);
     typeText("123");
     EXPECT_TRUE(waitUntil([&] { return itemText(main, IDC_DISTANCE) == "123"; }, kChangeMs))
-        << "the distance box shows \"" << itemText(main, IDC_DISTANCE) << "\" after the box closed";
+        << "the distance box shows \"" << itemText(main, IDC_DISTANCE) << "\"";
 }
 
 // ------------------------------------------------------------------ hand-offs
@@ -166,17 +154,16 @@ protected:
             << "set ORBELA_RECORDER to about_recorder.exe";
         // Wine reads the handlers from HKEY_LOCAL_MACHINE\Software\Classes.
         const std::string command = "\"" + recorder + "\" \"" + log + "\" \"%1\"";
-        for (const char* protocol : {"http", "https", "mailto"}) {
-            std::string base = std::string("Software\\Classes\\") + protocol;
-            RegDeleteTreeA(HKEY_LOCAL_MACHINE, base.c_str());
-            std::string url = std::string("URL:") + protocol;
-            bool ok = RegSetKeyValueA(HKEY_LOCAL_MACHINE, base.c_str(), nullptr, REG_SZ, url.c_str(),
-                                      DWORD(url.size() + 1)) == ERROR_SUCCESS &&
-                      RegSetKeyValueA(HKEY_LOCAL_MACHINE, base.c_str(), "URL Protocol", REG_SZ, "", 1) ==
-                          ERROR_SUCCESS &&
-                      RegSetKeyValueA(HKEY_LOCAL_MACHINE, (base + "\\shell\\open\\command").c_str(), nullptr,
-                                      REG_SZ, command.c_str(), DWORD(command.size() + 1)) == ERROR_SUCCESS;
-            ASSERT_TRUE(ok) << "cannot register the recorder for " << protocol;
+        for (std::string protocol : {"http", "https", "mailto"}) {
+            const std::string key = "Software\\Classes\\" + protocol, url = "URL:" + protocol;
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
+            const std::string values[][3] = {
+                {key, "", url}, {key, "URL Protocol", ""}, {key + "\\shell\\open\\command", "", command}};
+            for (const auto& [sub, name, value] : values)
+                ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, sub.c_str(), name.empty() ? nullptr : name.c_str(),
+                                          REG_SZ, value.c_str(), DWORD(value.size() + 1)),
+                          ERROR_SUCCESS)
+                    << "cannot register the recorder for " << protocol;
         }
         About::SetUp();
     }

@@ -114,11 +114,6 @@ protected:
     }
 };
 
-void printRow(const char* name, int64_t before, int64_t commands, int64_t about, const char* note = "") {
-    std::printf("%-34s %12lld %16lld %14lld %+12lld  %s\n", name, (long long)before, (long long)commands,
-                (long long)about, (long long)(about - before), note);
-}
-
 int64_t growth(uint64_t from, uint64_t to) { return int64_t(to) - int64_t(from); }
 
 TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
@@ -150,18 +145,18 @@ TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
                 "input errors), after %d About boxes\n\n%-34s %12s %16s %14s %12s\n",
                 kCommands, kAboutOpenings, "figure", "before", "after commands", "after About", "difference");
     const char* notReported = guiCounted ? "" : "not reported by this system (Wine: 0)";
-    printRow("PrivateUsage (KiB)", before.privateBytes / 1024, commands.privateBytes / 1024,
-             after.privateBytes / 1024, before.privateBytes ? "" : notReported);
-    printRow("PagefileUsage (KiB)", before.pagefileBytes / 1024, commands.pagefileBytes / 1024,
-             after.pagefileBytes / 1024);
-    printRow("WorkingSetSize (KiB)", before.workingSetBytes / 1024, commands.workingSetBytes / 1024,
-             after.workingSetBytes / 1024);
-    printRow("GDI objects (GetGuiResources)", before.gdiObjects, commands.gdiObjects, after.gdiObjects, notReported);
-    printRow("USER objects (GetGuiResources)", before.userObjects, commands.userObjects, after.userObjects,
-             notReported);
-    if (!guiCounted)
-        printRow("GDI handles in use (Wine's table)", before.gdiHandles, commands.gdiHandles, after.gdiHandles);
-    printRow("windows of the process", before.windows, commands.windows, after.windows);
+    auto row = [&](const char* name, auto field, int64_t unit, const char* note) {
+        int64_t b = int64_t(before.*field) / unit, c = int64_t(commands.*field) / unit, a = int64_t(after.*field) / unit;
+        std::printf("%-34s %12lld %16lld %14lld %+12lld  %s\n", name, (long long)b, (long long)c, (long long)a,
+                    (long long)(a - b), note);
+    };
+    row("PrivateUsage (KiB)", &Figures::privateBytes, 1024, before.privateBytes ? "" : notReported);
+    row("PagefileUsage (KiB)", &Figures::pagefileBytes, 1024, "");
+    row("WorkingSetSize (KiB)", &Figures::workingSetBytes, 1024, "");
+    row("GDI objects (GetGuiResources)", &Figures::gdiObjects, 1, notReported);
+    row("USER objects (GetGuiResources)", &Figures::userObjects, 1, notReported);
+    if (!guiCounted) row("GDI handles in use (Wine's table)", &Figures::gdiHandles, 1, "");
+    row("windows of the process", &Figures::windows, 1, "");
     std::printf("\n%d commands in %lu ms (%.1f ms each), %d About boxes in %lu ms (%.1f ms each);\n"
                 "commands and box buttons driven by posted BM_CLICK\n\n",
                 kCommands, commandsMs, double(commandsMs) / kCommands, kAboutOpenings, aboutMs,

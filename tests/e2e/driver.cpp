@@ -48,14 +48,7 @@ std::vector<HWND> topWindows() {
 }
 
 bool extendedKey(WORD vk) {
-    switch (vk) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_INSERT: case VK_DELETE: case VK_RMENU: case VK_RCONTROL:
-        return true;
-    default:
-        return false;
-    }
+    return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE;
 }
 
 INPUT keyInput(WORD vk, bool up) {
@@ -104,12 +97,6 @@ std::string startProgram(Program& p, const std::string& exe, const char* caption
               kAppearMs);
     if (!p.main) return std::string("no window \"") + caption + "\" within 5 s";
     return {};
-}
-
-bool waitExit(Program& p, DWORD ms, DWORD* code) {
-    if (!p.process || WaitForSingleObject(p.process, ms) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(p.process, code);
-    return true;
 }
 
 void stopProgram(Program& p) {
@@ -357,32 +344,17 @@ POINT closeBoxPoint(HWND wnd) {
     GetWindowRect(wnd, &r);
     int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
     int right = 0, left = 0;
-    for (int x = r.right - 1; x > r.right - 80; --x) {
+    for (int x = r.right - 1; x > r.right - 80 && (!right || left == x + 1); --x) {
         DWORD_PTR hit = 0;
-        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kSendMs,
-                            &hit);
-        if (hit == HTCLOSE) {
-            if (!right) right = x;
-            left = x;
-        } else if (right) {
-            break;
-        }
+        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kSendMs, &hit);
+        if (hit == HTCLOSE) left = x, right = right ? right : x;
     }
-    if (!right) return POINT{0, 0};
-    return POINT{(left + right) / 2, y};
+    return right ? POINT{(left + right) / 2, y} : POINT{0, 0};
 }
 
 Image paintedImage(int width, int height, const std::function<void(HDC)>& paint) {
-    Image img;
-    img.width = width;
-    img.height = height;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = img.width;
-    bi.bmiHeader.biHeight = -img.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    Image img{width, height, {}};
+    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC mem = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -31,8 +31,6 @@ std::string envPath(const char* name);
 // Starts `exe` and waits for its top-level dialog with `caption`; "" on
 // success, otherwise what went wrong.
 std::string startProgram(Program& p, const std::string& exe, const char* caption);
-// True and the exit code if the process ends within `ms`.
-bool waitExit(Program& p, DWORD ms, DWORD* code);
 // Ends the process if it still runs and releases the handles.
 void stopProgram(Program& p);
 

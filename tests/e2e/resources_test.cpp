@@ -104,18 +104,14 @@ std::string className(std::string cls) {
 // texts its controls show at start.
 class Resources : public ProgramTest {
 protected:
-    static void SetUpTestSuite() { exe64 = new ResourceSet(loadResources(envPath("ORBELA_EXE"))); }
-    static void TearDownTestSuite() {
-        if (exe64->module) FreeLibrary(exe64->module);
-        delete exe64;
-    }
     void SetUp() override {
+        static const ResourceSet all = loadResources(envPath("ORBELA_EXE"));
+        exe64 = &all;
         ASSERT_NE(exe64->module, nullptr) << "set ORBELA_EXE to ORBELA.exe";
         ProgramTest::SetUp();
     }
-    static ResourceSet* exe64;
+    const ResourceSet* exe64 = nullptr;
 };
-ResourceSet* Resources::exe64 = nullptr;
 
 TEST_F(Resources, Win32BuildHasTheSameResources) {
     std::string path32 = envPath("ORBELA_EXE32");
@@ -142,35 +138,27 @@ TEST_F(Resources, OnlyTheProgramsOwnKindsInEnglishUS) {
     }
 }
 
+// Width, height and bits per pixel of the bitmap and of each icon image.
 TEST_F(Resources, BitmapAndIcons) {
-    const auto* bmp = find(*exe64, "#2/MYBMP/1033");
-    ASSERT_TRUE(bmp && bmp->size() >= sizeof(BITMAPINFOHEADER)) << "bitmap MYBMP";
-    BITMAPINFOHEADER bh;
-    std::memcpy(&bh, bmp->data(), sizeof bh);
-    EXPECT_EQ((std::vector<long>{bh.biWidth, bh.biHeight, bh.biBitCount, long(bh.biCompression)}),
-              (std::vector<long>{449, 188, 24, BI_RGB}));
-
-    struct Case {
-        int group;
-        std::vector<int> sizes;
+    auto header = [&](const std::string& key) {
+        const auto* r = find(*exe64, key);
+        BITMAPINFOHEADER h{};
+        if (r && r->size() >= sizeof h) std::memcpy(&h, r->data(), sizeof h);
+        return std::vector<long>{h.biWidth, h.biHeight, h.biBitCount};
     };
-    for (const Case& c : {Case{IDI_APP, {16, 32}}, Case{IDI_SMALL, {16}}}) {
-        SCOPED_TRACE(::testing::Message() << "icon group " << c.group);
-        const auto* g = find(*exe64, "#14/#" + std::to_string(c.group) + "/1033");
-        ASSERT_TRUE(g && g->size() == 6u + 14u * c.sizes.size()) << "missing, or not " << c.sizes.size() << " images";
-        WORD count, id;
-        std::memcpy(&count, g->data() + 4, 2);
-        EXPECT_EQ(count, c.sizes.size());
-        for (size_t i = 0; i < c.sizes.size(); ++i) {
+    EXPECT_EQ(header("#2/MYBMP/1033"), (std::vector<long>{449, 188, 24})) << "bitmap MYBMP";
+    for (const auto& [group, sizes] :
+         {std::pair{IDI_APP, std::vector<int>{16, 32}}, std::pair{IDI_SMALL, std::vector<int>{16}}}) {
+        const auto* g = find(*exe64, "#14/#" + std::to_string(group) + "/1033");
+        ASSERT_TRUE(g && g->size() == 6u + 14u * sizes.size() && (*g)[4] == sizes.size())
+            << "icon group " << group << " is missing or has not " << sizes.size() << " images";
+        for (size_t i = 0; i < sizes.size(); ++i) {
             const unsigned char* e = g->data() + 6 + 14 * i;
-            std::memcpy(&id, e + 12, 2);
-            EXPECT_EQ((std::vector<int>{e[0], e[1]}), (std::vector<int>{c.sizes[i], c.sizes[i]})) << "image " << i;
-            const auto* icon = find(*exe64, "#3/#" + std::to_string(id) + "/1033");
-            ASSERT_TRUE(icon && icon->size() >= sizeof(BITMAPINFOHEADER)) << "image " << id;
-            BITMAPINFOHEADER ih;
-            std::memcpy(&ih, icon->data(), sizeof ih);
-            EXPECT_EQ(ih.biBitCount, 8) << "image " << id << " is not 256 colours";
-            EXPECT_EQ(ih.biWidth, c.sizes[i]);
+            // An icon image's height counts its mask too.
+            EXPECT_EQ(header("#3/#" + std::to_string(e[12] | e[13] << 8) + "/1033"),
+                      (std::vector<long>{sizes[i], 2 * sizes[i], 8}))
+                << "icon group " << group << " image " << i;
+            EXPECT_EQ((std::vector<int>{e[0], e[1]}), (std::vector<int>{sizes[i], sizes[i]})) << "image " << i;
         }
     }
 }
