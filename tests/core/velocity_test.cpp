@@ -1,8 +1,8 @@
 // The velocity core: the number grammar, correctly rounded values, huge and
 // hostile texts, the velocities and their "%.2f" texts, the result buffer.
 // Expected values come from the compiler's conversion of decimal literals,
-// exact decimal expansions of doubles worked out below and, where the C
-// library is glibc, strtod and snprintf.
+// exact decimal expansions of doubles worked out below, arithmetic (1/3)
+// and, where the C library is glibc, strtod and snprintf.
 #include "reference.h"
 #include "texts.h"
 #include "velocity.h"
@@ -23,8 +23,6 @@
 #include <vector>
 
 namespace {
-
-using texts::repeated;
 
 constexpr std::size_t kLongText = 65534;   // longest text a field hands over
 constexpr double kG = 6.672e-11;
@@ -248,7 +246,7 @@ TEST(HugeTexts, ReadInFullWithoutOverflow)
     const ValueCase cases[] = {
         VALUE(highBytes, 0.0), VALUE(highBytes.substr(1) + "7", 7.0),
         VALUE(highBytes.substr(0, 30000) + "5.98e24" + highBytes.substr(0, 30000), 5.98e24),
-        VALUE(repeated("-+.eE ", kLongText), 0.0), VALUE(std::string(kLongText, '9'), kInf),
+        VALUE(texts::repeated("-+.eE ", kLongText), 0.0), VALUE(std::string(kLongText, '9'), kInf),
         VALUE("0." + std::string(kLongText - 2, '3'), 1.0 / 3.0),
         VALUE("1e" + std::string(kLongText - 2, '9'), kInf),
         VALUE("1e-" + std::string(kLongText - 3, '9'), 0.0),
@@ -339,8 +337,8 @@ TEST(Velocity, ResultMayBeTheDistanceBuffer)
 {
     const std::pair<std::string, const char*> cases[] = {
         {"6378000", "7909.27"},
-        {repeated("\x9A\xE8\xF8 ", kLongText - 7) + "6378000", "7909.27"},
-        {"6378000" + repeated("5", kLongText - 7), "0.00"},
+        {texts::repeated("\x9A\xE8\xF8 ", kLongText - 7) + "6378000", "7909.27"},
+        {"6378000" + texts::repeated("5", kLongText - 7), "0.00"},
     };
     for (const auto& [distance, expected] : cases) {
         std::vector<char> text1(65536, '\0');
@@ -364,21 +362,15 @@ std::string fixed2(double v)
 {
     if (std::isinf(v))
         return "inf";
-    std::string text = exactDecimal(v);
-    if (text.find('.') == std::string::npos)
-        text += '.';
-    text += "000";
-    const std::size_t cut = text.find('.') + 3;
-    const bool beyondHalf = text.find_first_not_of('0', cut + 1) != std::string::npos;
-    bool up = text[cut] > '5' || (text[cut] == '5' && (beyondHalf || (text[cut - 1] - '0') % 2 == 1));
-    text.resize(cut);
-    for (std::size_t i = cut; up && i-- > 0;) {
-        if (text[i] == '.')
-            continue;
-        up = text[i] == '9';
-        text[i] = up ? '0' : static_cast<char>(text[i] + 1);
-    }
-    return up ? "1" + text : text;
+    const std::string exact = exactDecimal(v);
+    const std::size_t point = exact.find('.');
+    if (point == std::string::npos)
+        return exact + ".00";
+    const std::string fraction = exact.substr(point + 1) + "000";
+    std::uint64_t hundredths = std::stoull(exact.substr(0, point) + fraction.substr(0, 2));
+    const bool beyondHalf = fraction.find_first_not_of('0', 3) != std::string::npos;
+    hundredths += fraction[2] > '5' || (fraction[2] == '5' && (beyondHalf || hundredths % 2 == 1));
+    return std::to_string(hundredths / 100) + "." + std::to_string(100 + hundredths % 100).substr(1);
 }
 #endif
 
