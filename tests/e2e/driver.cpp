@@ -29,8 +29,7 @@ std::wstring windowTextW(HWND wnd, UINT flags, DWORD ms) {
     if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, flags, ms, &len)) return L"<no answer>";
     std::wstring buf(len + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), flags, ms, &got))
-        return L"<no answer>";
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), flags, ms, &got)) return L"<no answer>";
     buf.resize(got);
     return buf;
 }
@@ -86,15 +85,13 @@ std::string startProgram(Program& p, const std::string& exe, const char* caption
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return "CreateProcess failed, error " + std::to_string(GetLastError());
     CloseHandle(pi.hThread);
     p.process = pi.hProcess;
     p.pid = pi.dwProcessId;
     WaitForInputIdle(p.process, kAppearMs);
-    waitUntil([&] { return (p.main = findTopWindow(p.pid, "#32770", caption)) != nullptr; },
-              kAppearMs);
+    waitUntil([&] { return (p.main = findTopWindow(p.pid, "#32770", caption)) != nullptr; }, kAppearMs);
     if (!p.main) return std::string("no window \"") + caption + "\" within 5 s";
     return {};
 }
@@ -121,21 +118,16 @@ std::vector<HWND> processWindows(DWORD pid) {
 }
 
 HWND findTopWindow(DWORD pid, const char* cls, const char* caption) {
-    for (HWND wnd : processWindows(pid)) {
-        if (IsWindowVisible(wnd) && className(wnd) == cls &&
-            (!caption || windowText(wnd) == caption))
-            return wnd;
-    }
+    for (HWND wnd : processWindows(pid))
+        if (IsWindowVisible(wnd) && className(wnd) == cls && (!caption || windowText(wnd) == caption)) return wnd;
     return nullptr;
 }
 
 std::vector<HWND> ownedDialogs(HWND owner) {
     std::vector<HWND> found;
-    for (HWND wnd : topWindows()) {
-        if (GetWindow(wnd, GW_OWNER) == owner && IsWindowVisible(wnd) &&
-            className(wnd) == "#32770")
+    for (HWND wnd : topWindows())
+        if (GetWindow(wnd, GW_OWNER) == owner && IsWindowVisible(wnd) && className(wnd) == "#32770")
             found.push_back(wnd);
-    }
     return found;
 }
 

@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
-#include <ostream>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -151,8 +150,6 @@ protected:
 using StartUp = Window;
 using Velocity = Window;
 using Messages = Window;
-using Keyboard = Window;
-using Colours = Window;
 
 // ---------------------------------------------------------------- start-up
 
@@ -211,7 +208,6 @@ TEST_F(Velocity, ButtonsAndEnter) {
         {__LINE__, "6378000 m", "5.98e24 kg", Mass::Typed, Press::Click, "7909.27", "11185.40"},
         {__LINE__, "-6378000", kEarth, Mass::Mouse, Press::EnterInMass, "7909.27", "11185.40"},
         {__LINE__, "1.496e11", kSun, Mass::Keys, Press::EnterOnButton, "29768.79", "42099.42"},
-        {__LINE__, "3.84e8", kEarth, Mass::Keys, Press::EnterInDistance, "1019.33", "1441.54"},
     };
     std::string previous = "0.00";
     for (const Case& c : cases) {
@@ -337,7 +333,6 @@ TEST_F(Messages, DefinitionsAndUsage) {
 
 enum class Ask { Esc, CloseBox, AltF4, Cancel, MenuKeys, MenuMouse };
 const char* const kAskNames[] = {"Esc", "CloseBox", "AltF4", "Cancel", "MenuKeys", "MenuMouse"};
-void PrintTo(Ask a, std::ostream* os) { *os << kAskNames[int(a)]; }
 
 class ExitWays : public Window, public ::testing::WithParamInterface<Ask> {
 protected:
@@ -405,9 +400,7 @@ INSTANTIATE_TEST_SUITE_P(ExitQuestion, ExitWays,
                                            Ask::MenuKeys, Ask::MenuMouse),
                          [](const ::testing::TestParamInfo<Ask>& info) { return kAskNames[int(info.param)]; });
 
-// ---------------------------------------------------------------- keyboard
-
-TEST_F(Keyboard, TabOrder) {
+TEST_F(StartUp, TabOrder) {
     const std::vector<int> order{IDC_DEF1, IDC_DEF2, IDC_DEF3, IDOK, IDCANCEL,
                                  IDC_ESCAPE, IDC_DISTANCE, IDC_MASS, IDC_DEF1};
     ASSERT_TRUE(activate(main));
@@ -425,9 +418,7 @@ TEST_F(Keyboard, TabOrder) {
     EXPECT_EQ(walk({VK_SHIFT}), std::vector<int>(order.rbegin(), order.rend())) << "Shift+Tab";
 }
 
-// ---------------------------------------------------------------- colours
-
-TEST_F(Colours, TextsOnMenuColour) {
+TEST_F(StartUp, TextsOnMenuColour) {
     const COLORREF m = GetSysColor(COLOR_MENU);
     const uint32_t menu = uint32_t(GetRValue(m)) << 16 | GetGValue(m) << 8 | GetBValue(m);
     const uint32_t yellow = 0xFFFFA0, pink = 0xFF00A0, blue = 0x0000FF;
@@ -461,14 +452,10 @@ TEST_F(Colours, TextsOnMenuColour) {
             for (uint32_t p : captureScreen(r).px) ++seen[p];
             return right();
         }, kChangeMs);
-        std::string list;
-        char buf[32];
-        for (const auto& [colour, n] : seen) {
-            std::snprintf(buf, sizeof buf, " %06X x%d", colour, n);
-            list += buf;
-        }
-        EXPECT_TRUE(right()) << "line " << c.line << ": control " << c.id << " wants ink " << std::hex
-                             << c.ink << " on " << menu << " alone; seen" << list;
+        std::ostringstream list;
+        for (const auto& [colour, n] : seen) list << std::hex << " " << colour << std::dec << " x" << n;
+        EXPECT_TRUE(right()) << "line " << c.line << ": control " << c.id << " wants ink " << std::hex << c.ink
+                             << " on " << menu << " alone; seen" << list.str();
     }
     screenshot(main, "main");
 }

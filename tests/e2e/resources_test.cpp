@@ -38,20 +38,16 @@ BOOL CALLBACK onLanguage(HMODULE m, LPCSTR type, LPCSTR name, WORD lang, LONG_PT
     return TRUE;
 }
 
-BOOL CALLBACK onName(HMODULE m, LPCSTR type, LPSTR name, LONG_PTR lp) {
-    EnumResourceLanguagesA(m, type, name, onLanguage, lp);
-    return TRUE;
-}
-
-BOOL CALLBACK onType(HMODULE m, LPSTR type, LONG_PTR lp) {
-    EnumResourceNamesA(m, type, onName, lp);
-    return TRUE;
-}
-
 ResourceSet loadResources(const std::string& exe) {
     ResourceSet r;
-    r.module = LoadLibraryExA(exe.c_str(), nullptr,
-                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    r.module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    // 64-bit code has one calling convention: plain lambdas serve as callbacks.
+    static ENUMRESNAMEPROCA onName = [](HMODULE m, LPCSTR type, LPSTR name, LONG_PTR lp) -> BOOL {
+        return EnumResourceLanguagesA(m, type, name, onLanguage, lp), TRUE;
+    };
+    auto onType = [](HMODULE m, LPSTR type, LONG_PTR lp) -> BOOL {
+        return EnumResourceNamesA(m, type, onName, lp), TRUE;
+    };
     if (r.module) EnumResourceTypesA(r.module, onType, LONG_PTR(&r));
     return r;
 }
@@ -200,24 +196,22 @@ TEST_F(Resources, MainDialogTemplate) {
     const auto* t = find(*exe64, "#5/#113/1033");
     ASSERT_NE(t, nullptr);
     Reader r{t->data(), t->data() + t->size()};
-    ASSERT_EQ(r.get<WORD>(), 1) << "not an extended dialog template";
-    ASSERT_EQ(r.get<WORD>(), 0xFFFF);
+    ASSERT_EQ((std::vector<int>{r.get<WORD>(), r.get<WORD>()}), (std::vector<int>{1, 0xFFFF}))
+        << "not an extended dialog template";
     r.get<DWORD>();
     EXPECT_EQ(r.get<DWORD>(), DWORD(WS_EX_STATICEDGE)) << "extended style";
-    EXPECT_EQ(r.get<DWORD>(), DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                    DS_MODALFRAME | DS_CENTER | DS_SETFONT | DS_FIXEDSYS))
+    EXPECT_EQ(r.get<DWORD>(), DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_CENTER |
+                                    DS_SETFONT | DS_FIXEDSYS))
         << "style";
     WORD count = r.get<WORD>();
-    short rect[4];
-    for (short& v : rect) v = r.get<short>();
-    EXPECT_EQ((std::vector<short>(rect, rect + 4)), (std::vector<short>{0, 0, 320, 297}));
-    EXPECT_EQ(r.sz(), "IDR_MENU_ORBELA") << "menu";
-    EXPECT_EQ(r.sz(), "") << "class";
-    EXPECT_EQ(r.sz(), "ORBELA_XB") << "caption";
-    EXPECT_EQ(r.get<WORD>(), 10) << "font size";
-    EXPECT_EQ(r.get<WORD>(), 0) << "font weight";
-    EXPECT_EQ(r.get<BYTE>(), 0) << "italic";
-    EXPECT_EQ(r.get<BYTE>(), 1) << "character set";
+    EXPECT_EQ((std::vector<short>{r.get<short>(), r.get<short>(), r.get<short>(), r.get<short>()}),
+              (std::vector<short>{0, 0, 320, 297}));
+    EXPECT_EQ((std::vector<std::string>{r.sz(), r.sz(), r.sz()}),
+              (std::vector<std::string>{"IDR_MENU_ORBELA", "", "ORBELA_XB"}))
+        << "menu, class, caption";
+    EXPECT_EQ((std::vector<int>{r.get<WORD>(), r.get<WORD>(), r.get<BYTE>(), r.get<BYTE>()}),
+              (std::vector<int>{10, 0, 0, 1}))
+        << "font size, weight, italic, character set";
     EXPECT_EQ(r.sz(), "Helv") << "font";
 
     const DWORD child = WS_CHILD | WS_VISIBLE;
