@@ -146,7 +146,8 @@ TEST_F(LongUse, ThousandCommandsAndTwoHundredAboutBoxes) {
                 kCommands, kAboutOpenings, "figure", "before", "after commands", "after About", "difference");
     const char* notReported = guiCounted ? "" : "not reported by this system (Wine: 0)";
     auto row = [&](const char* name, auto field, int64_t unit, const char* note) {
-        int64_t b = int64_t(before.*field) / unit, c = int64_t(commands.*field) / unit, a = int64_t(after.*field) / unit;
+        int64_t b = int64_t(before.*field) / unit, c = int64_t(commands.*field) / unit;
+        int64_t a = int64_t(after.*field) / unit;
         std::printf("%-34s %12lld %16lld %14lld %+12lld  %s\n", name, (long long)b, (long long)c, (long long)a,
                     (long long)(a - b), note);
     };

@@ -333,10 +333,15 @@ TEST_F(Messages, DefinitionsAndUsage) {
 
 enum class Ask { Esc, CloseBox, AltF4, Cancel, MenuKeys, MenuMouse };
 const char* const kAskNames[] = {"Esc", "CloseBox", "AltF4", "Cancel", "MenuKeys", "MenuMouse"};
+void PrintTo(Ask a, std::ostream* os) { *os << kAskNames[int(a)]; }
 
-class ExitWays : public Window, public ::testing::WithParamInterface<Ask> {
-protected:
-    void ask(Ask how) {
+class ExitWays : public Window, public ::testing::WithParamInterface<Ask> {};
+
+// The question is answered by key (N, A) or by mouse, the two in turn.
+TEST_P(ExitWays, NoKeepsStateYesExits) {
+    const Ask how = GetParam();
+    const bool noByKey = how == Ask::Esc || how == Ask::AltF4 || how == Ask::MenuKeys;
+    auto ask = [&] {
         ASSERT_TRUE(activate(main));
         switch (how) {
         case Ask::Esc: pressKey(VK_ESCAPE); break;
@@ -357,13 +362,7 @@ protected:
             ASSERT_TRUE(clickFirstMenuItem(main, kMenuBar, 0)) << "a click on Program opened no menu";
             break;
         }
-    }
-};
-
-// The question is answered by key (N, A) or by mouse, the two in turn.
-TEST_P(ExitWays, NoKeepsStateYesExits) {
-    const Ask how = GetParam();
-    const bool noByKey = how == Ask::Esc || how == Ask::AltF4 || how == Ask::MenuKeys;
+    };
     ASSERT_TRUE(enter(IDC_DISTANCE, "6378000"));
     ASSERT_TRUE(enter(IDC_MASS, kEarth));
     click(IDC_ESCAPE);
@@ -371,7 +370,7 @@ TEST_P(ExitWays, NoKeepsStateYesExits) {
     ASSERT_TRUE(enter(IDC_DISTANCE, "3.84e8"));
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
-        ask(how);
+        ask();
         HWND box = waitOwnedDialog(main);
         ASSERT_NE(box, nullptr) << "no exit question";
         EXPECT_EQ(readBox(box), (Box{"ORBELA_XB 1.0.0", "Chcete ukončit?", "Yes No", "question"}));

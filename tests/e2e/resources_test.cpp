@@ -109,11 +109,17 @@ protected:
     const ResourceSet* exe64 = nullptr;
 };
 
-TEST_F(Resources, Win32BuildHasTheSameResources) {
+// Only the program's own kinds (bitmap, icon, menu, dialog, icon group),
+// all in English (US), and the very bytes the 32-bit product carries.
+TEST_F(Resources, OwnKindsAndTheSameIn32Bit) {
+    const std::string allowed[] = {"#2", "#3", "#4", "#5", "#14"};
     std::string path32 = envPath("ORBELA_EXE32");
     ResourceSet exe32 = loadResources(path32);
     ASSERT_NE(exe32.module, nullptr) << "cannot load \"" << path32 << "\" (build the win32 preset first)";
     for (const auto& [key, bytes] : exe64->all) {
+        EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), key.substr(0, key.find('/'))), std::end(allowed))
+            << "unexpected resource " << key;
+        EXPECT_EQ(key.substr(key.rfind('/') + 1), "1033") << key;
         const auto* other = find(exe32, key);
         EXPECT_TRUE(other && *other == bytes)
             << key << ": " << (other ? std::to_string(other->size()) : "no") << " bytes in the 32-bit build, "
@@ -122,16 +128,6 @@ TEST_F(Resources, Win32BuildHasTheSameResources) {
     for (const auto& entry : exe32.all)
         EXPECT_NE(find(*exe64, entry.first), nullptr) << entry.first << " only in the 32-bit build";
     FreeLibrary(exe32.module);
-}
-
-TEST_F(Resources, OnlyTheProgramsOwnKindsInEnglishUS) {
-    const std::string allowed[] = {"#2", "#3", "#4", "#5", "#14"};  // bitmap icon menu dialog group
-    for (const auto& entry : exe64->all) {
-        std::string type = entry.first.substr(0, entry.first.find('/'));
-        EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), type), std::end(allowed))
-            << "unexpected resource " << entry.first;
-        EXPECT_EQ(entry.first.substr(entry.first.rfind('/') + 1), "1033") << entry.first;
-    }
 }
 
 // Width, height and bits per pixel of the bitmap and of each icon image.
@@ -242,16 +238,14 @@ TEST_F(Resources, MainDialogTemplate) {
         {__LINE__, IDC_LABEL_RESULT, "STATIC", SS_LEFT | WS_BORDER, 0, 146, 123, 142, 12,
          "Vysledna rychlost v metrech za sekundu"},
         {__LINE__, IDC_RESULT, "STATIC", SS_CENTER | SS_SUNKEN, 0, 197, 136, 40, 12, "0.00"},
-        {__LINE__, IDC_PICTURE, "STATIC",
-         SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE | SS_SUNKEN | WS_BORDER, 0, 12, 154, 296,
-         110, "MYBMP"},
+        {__LINE__, IDC_PICTURE, "STATIC", SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE | SS_SUNKEN | WS_BORDER, 0,
+         12, 154, 296, 110, "MYBMP"},
         {__LINE__, IDC_GROUP_INPUT, "BUTTON", BS_GROUPBOX, 0, 112, 34, 179, 64, "Zadani"},
-        {__LINE__, IDC_GROUP_RESULT, "BUTTON", BS_GROUPBOX, WS_EX_STATICEDGE, 111, 114, 180, 37,
-         "Vysledek"},
+        {__LINE__, IDC_GROUP_RESULT, "BUTTON", BS_GROUPBOX, WS_EX_STATICEDGE, 111, 114, 180, 37, "Vysledek"},
         {__LINE__, IDC_TITLE, "STATIC", SS_CENTER | SS_SUNKEN, 0, 13, 13, 279, 12, "Kosmicke rychlosti"},
         {__LINE__, IDC_GROUP_DEFS, "BUTTON", BS_GROUPBOX, 0, 12, 34, 87, 64, "Definice kosm. rychlosti"},
-        {__LINE__, IDC_STATUS, "STATIC", SS_LEFT | SS_SUNKEN | WS_BORDER, WS_EX_CLIENTEDGE, 7, 279,
-         307, 12, "ORBELA_XB"},
+        {__LINE__, IDC_STATUS, "STATIC", SS_LEFT | SS_SUNKEN | WS_BORDER, WS_EX_CLIENTEDGE, 7, 279, 307, 12,
+         "ORBELA_XB"},
         {__LINE__, IDC_FRAME, "STATIC", SS_BLACKFRAME, 0, 6, 6, 308, 285, ""},
     };
     ASSERT_EQ(count, std::size(controls)) << "number of controls";
