@@ -115,8 +115,8 @@ LINE_HEIGHT = 11
 
 
 def glyph_rows(ch):
-    start, spec = GLYPHS[ch]
-    return start, spec.split(' ')
+    start, pattern = GLYPHS[ch]
+    return start, pattern.split(' ')
 
 
 def text_width(text):
@@ -408,16 +408,15 @@ COL_PARABOLA = (255, 104, 88)
 COL_SATELLITE = (255, 255, 255)
 
 
-def lcg(seed):
-    state = seed
+def lcg(state):
     while True:
         state = (state * 1103515245 + 12345) & 0x7FFFFFFF
         yield state / float(0x80000000)
 
 
-def draw_stars(canvas, count, seed):
+def draw_stars(canvas, count, first_state):
     """Stars only where the picture is black all around."""
-    rnd = lcg(seed)
+    rnd = lcg(first_state)
     w, h = canvas['w'], canvas['h']
     px = canvas['px']
 

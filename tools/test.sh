@@ -21,7 +21,7 @@ step "core, fuzzed for ${fuzz_seconds} s"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 12
+    build/fuzz/corpus tests/fuzz/inputs 2>&1 | tail -n 12
 
 step "32-bit product and its release archive"
 cmake --preset win32 >/dev/null
