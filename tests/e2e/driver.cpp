@@ -372,10 +372,7 @@ Image captureScreen(const RECT& r) {
     });
 }
 
-bool screenshot(HWND wnd, const char* name) {
-    std::string dir = envPath("ORBELA_SCREENSHOTS");
-    if (dir.empty()) return false;
-    CreateDirectoryA(dir.c_str(), nullptr);
+bool saveScreenshot(HWND wnd, const std::string& path) {
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     settle(wnd);
     Sleep(100);
@@ -387,7 +384,7 @@ bool screenshot(HWND wnd, const char* name) {
     BITMAPINFOHEADER ih{sizeof ih, img.width, img.height, 1, 24, BI_RGB, DWORD(stride) * img.height, 0, 0, 0, 0};
     BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof fh + sizeof ih};
     fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    FILE* f = std::fopen((dir + "\\" + name + ".bmp").c_str(), "wb");
+    FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     std::fwrite(&fh, sizeof fh, 1, f);
     std::fwrite(&ih, sizeof ih, 1, f);
@@ -398,4 +395,11 @@ bool screenshot(HWND wnd, const char* name) {
         std::fwrite(row.data(), 1, row.size(), f);
     }
     return std::fclose(f) == 0;
+}
+
+bool screenshot(HWND wnd, const char* name) {
+    std::string dir = envPath("ORBELA_SCREENSHOTS");
+    if (dir.empty()) return false;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return saveScreenshot(wnd, dir + "\\" + name + ".bmp");
 }

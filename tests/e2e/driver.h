@@ -105,5 +105,7 @@ struct Image {
 // What `paint` draws into a memory DC of `width` x `height` pixels.
 Image paintedImage(int width, int height, const std::function<void(HDC)>& paint);
 Image captureScreen(const RECT& r);
+// Saves what the screen shows of `wnd`, freshly painted, as a 24-bit BMP.
+bool saveScreenshot(HWND wnd, const std::string& path);
 // Saves `wnd` as <ORBELA_SCREENSHOTS>/<name>.bmp.
 bool screenshot(HWND wnd, const char* name);
