@@ -2,14 +2,14 @@
 # Runs a Windows test program under 64-bit Wine in a session of its own
 # (private prefix, Xvfb, wineserver) and returns the program's exit code.
 # Its standard output is passed through without carriage returns.
-# Used by CTest as the cross-compiling emulator; knobs in tests/wine/lib.sh.
+# Used by CTest as the cross-compiling emulator; knobs in tools/wine/lib.sh.
 set -u
 if [ $# -lt 1 ]; then
     echo "usage: wine-run.sh PROGRAM.exe [ARGS...]" >&2
     exit 2
 fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-. "$here/../tests/wine/lib.sh"
+. "$here/../tools/wine/lib.sh"
 
 orbela_session_start "$1" || exit 125
 "$ORBELA_WINE" "$@" </dev/null | tr -d '\r'

@@ -15,11 +15,11 @@ cmake --build --preset win64 --target ORBELA orbela_shots
 echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
-    ORBELA_DISPLAY=$DISPLAY exec tests/wine/session.sh -b build/win64 -- \
+    ORBELA_DISPLAY=$DISPLAY exec tools/wine/session.sh -b build/win64 -- \
         /usr/lib/wine/wine64 build/win64/ORBELA.exe
 fi
 
 mkdir -p build/screenshots
-tests/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
-    build/win64/tests/shots/orbela_shots.exe build/win64/ORBELA.exe build/screenshots
-tests/wine/bmp-to-png.sh build/screenshots/main.bmp build/screenshots/about.bmp
+tools/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
+    build/win64/tools/wine/shots/orbela_shots.exe build/win64/ORBELA.exe build/screenshots
+tools/wine/bmp-to-png.sh build/screenshots/main.bmp build/screenshots/about.bmp

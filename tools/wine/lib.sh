@@ -1,4 +1,4 @@
-# Shared by cmake/wine-run.sh and tests/wine/session.sh (sourced, not run).
+# Shared by cmake/wine-run.sh and tools/wine/session.sh (sourced, not run).
 #
 # A session is a private Wine prefix copied from a per-build-tree template,
 # an Xvfb of its own and a wineserver of its own. It stops exactly what it

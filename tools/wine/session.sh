@@ -5,8 +5,8 @@
 # Czech locale, DISPLAY and WINEPREFIX are set; the exit code is the
 # command's. A single argument is run by bash -c.
 #
-#   tests/wine/session.sh '$ORBELA_WINE build/win64/ORBELA.exe'
-#   tests/wine/session.sh -b build/win64 -- env LC_ALL=C.UTF-8 xdotool search --sync --name ORBELA_XB
+#   tools/wine/session.sh '$ORBELA_WINE build/win64/ORBELA.exe'
+#   tools/wine/session.sh -b build/win64 -- env LC_ALL=C.UTF-8 xdotool search --sync --name ORBELA_XB
 #
 # -b DIR names the build tree when the command names no file in it.
 # Knobs (ORBELA_KEEP_PREFIX, ORBELA_DISPLAY, ...) are listed in lib.sh.
