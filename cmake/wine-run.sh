@@ -11,6 +11,15 @@ fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../tools/wine/lib.sh"
 
+# Tests of the 32-bit product say so; they are skipped, loudly, where no
+# route runs 32-bit programs (CTest's SKIP_RETURN_CODE).
+if [ "${ORBELA_NEEDS_32BIT:-0}" = 1 ]; then
+    route=$(orbela_route32)
+    if [ "${route%%:*}" = none ]; then
+        echo "SKIPPED: the 32-bit program cannot run here: ${route#none: }" >&2
+        exit 77
+    fi
+fi
 orbela_session_start "$1" || exit 125
 "$ORBELA_WINE" "$@" </dev/null | tr -d '\r'
 rc=${PIPESTATUS[0]}

@@ -2,7 +2,8 @@
 #
 # A session is a private Wine prefix copied from a per-build-tree template,
 # an Xvfb of its own and a wineserver of its own. It stops exactly what it
-# started, on every path out of the calling script.
+# started, on every path out of the calling script. One 64-bit prefix runs
+# the 64-bit build and, by the route of wine32.sh, the 32-bit product.
 #
 # Environment knobs:
 #   ORBELA_WINE_DIR      where the template lives (default: <build tree>/wine)
@@ -11,10 +12,13 @@
 #   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
 #   ORBELA_SCREEN        Xvfb screen geometry (default 1024x768x24)
 #   ORBELA_WINE_TRACE=1  print how long each step of the session took
+#   ORBELA_DESKTOP=user  windows on the display's own desktop, managed by its
+#                        window manager (default: a 1024x768 Wine desktop)
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ORBELA_WINE=$ORBELA_LIB_DIR/wine64
 ORBELA_WINESERVER=/usr/lib/wine/wineserver64
+. "$ORBELA_LIB_DIR/wine32.sh"
 
 orbela_log() { printf 'wine-session: %s\n' "$*" >&2; }
 
@@ -52,6 +56,30 @@ orbela_wine_dir() {
     fi
 }
 
+# On the emulator route, 64-bit Wine runs from a folder of its own whose
+# 32-bit loader "wine" (which 64-bit Wine looks for beside the real path of
+# wine64) starts the real one under qemu-i386. Sets ORBELA_WINE64_BIN.
+orbela_use_route() {
+    local wdir=$1 route=$2 wow=$1/wow
+    ORBELA_WINE64_BIN=/usr/lib/wine/wine64
+    case $route in
+    qemu\ *)
+        if [ ! -x "$wow/lib/wine/wine" ]; then
+            rm -rf "$wow"
+            mkdir -p "$wow/lib/wine" "$wow/share"
+            cp /usr/lib/wine/wine64 "$wow/lib/wine/wine64"
+            printf '#!/bin/sh\nWINELOADERNOEXEC=1 exec %s %s "$@"\n' "${route#qemu }" \
+                "$ORBELA_WINE32_LOADER" >"$wow/lib/wine/wine"
+            chmod +x "$wow/lib/wine/wine"
+            ln -s "$ORBELA_WINESERVER" "$wow/lib/wine/wineserver"
+            ln -s /usr/lib/x86_64-linux-gnu "$wow/lib/x86_64-linux-gnu"
+            ln -s /usr/share/wine "$wow/share/wine"
+        fi
+        ORBELA_WINE64_BIN=$wow/lib/wine/wine64 ;;
+    esac
+    export ORBELA_WINE64_BIN ORBELA_ROUTE32=$route
+}
+
 orbela_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=${ORBELA_WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
@@ -87,9 +115,12 @@ orbela_make_template() {
     exec {fd}>"$wdir/lock"
     ORBELA_LOCK_FD=$fd
     flock "$fd"
-    local version
-    version=$(/usr/lib/wine/wine64 --version 2>/dev/null)
-    # A template from another Wine would be updated again in every session.
+    local version route
+    route=$(orbela_route32)
+    orbela_use_route "$wdir" "$route"
+    # A template from another Wine would be updated again in every session;
+    # one made before the 32-bit route was there cannot run 32-bit programs.
+    version="$(/usr/lib/wine/wine64 --version 2>/dev/null), 32-bit: ${route%%:*}"
     if [ "$(cat "$tmpl/.orbela-ready" 2>/dev/null)" != "$version" ]; then
         orbela_log "making the template prefix in $tmpl (about 15 s, once)"
         local work=$wdir/template.new
@@ -129,11 +160,17 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Control Panel\Colors]
+"Menu"="200 224 248"
 EOF
             "$ORBELA_WINE" regedit /S 'Z:'"${work//\//\\}"'\settings.reg' \
                 </dev/null >>"$work/wineboot.log" 2>&1
             "$ORBELA_WINESERVER" -w
             grep -q '"Managed"="N"' "$work/prefix/user.reg"
+            # Wine's menu colour is white, Windows' grey: a colour of its own
+            # shows what is painted on it and what is not.
+            grep -q '"Menu"="200 224 248"' "$work/prefix/user.reg"
             echo "$version" >"$work/prefix/.orbela-ready"
         ) || { orbela_log "template setup failed; log in $work"; exec {fd}>&-; return 1; }
         mv "$work/prefix" "$tmpl"
@@ -170,7 +207,7 @@ orbela_prefix_pids() {
     for e in $(grep -lzx "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
         p=${e#/proc/}; p=${p%/environ}
         case $(readlink "/proc/$p/exe" 2>/dev/null) in
-        /usr/lib/wine/*) printf '%s\n' "$p" ;;
+        /usr/lib/wine/* | */wow/lib/wine/* | */qemu-i386*) printf '%s\n' "$p" ;;
         esac
     done
 }
@@ -259,6 +296,10 @@ orbela_session_start() {
     ORBELA_WINESERVER_PID=$!
     echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
     "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    if [ "${ORBELA_DESKTOP:-}" = user ]; then
+        "$ORBELA_WINE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f </dev/null >/dev/null 2>&1
+        "$ORBELA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f </dev/null >/dev/null 2>&1
+    fi
     orbela_trace "wineserver and services up"
     export ORBELA_WINE
     return 0
