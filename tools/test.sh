@@ -26,8 +26,11 @@ build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final
 step "32-bit product and its release archive"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-cpack --preset win32
+tools/package.sh
 ORBELA_ARCHIVE="build/win32/ORBELA_XB-1.0.0-win32.zip" python3 -m unittest discover -s tests/release -v 2>&1
+
+step "release built twice from clean clones: the same bytes"
+python3 tests/release/same_bytes.py
 
 step "Windows tests under Wine"
 cmake --preset win64 >/dev/null
