@@ -20,7 +20,7 @@ if [ "${ORBELA_NEEDS_32BIT:-0}" = 1 ]; then
         exit 77
     fi
 fi
-orbela_session_start "$1" || exit 125
+orbela_session_start || exit 125
 "$ORBELA_WINE" "$@" </dev/null | tr -d '\r'
 rc=${PIPESTATUS[0]}
 orbela_trace "program ended ($rc)"

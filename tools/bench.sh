@@ -15,7 +15,7 @@ build/linux/tests/bench/velocity_bench
 
 echo
 echo "=== start-up under Wine"
-tools/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
+tools/wine/session.sh -- /usr/lib/wine/wine64 \
     build/win64/bench/startup/startup_bench.exe build/win64/ORBELA.exe \
     build/win64/bench/startup/template_dialog.exe \
     build/win64/bench/startup/minimal_dialog.exe "$runs"

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds ORBELA_XB (the 32-bit product and the 64-bit build) and starts the
-# calculator under 64-bit Wine with the Czech ANSI code page.
+# calculator under Wine with the Czech ANSI code page: the 32-bit product
+# where this machine runs 32-bit programs (tools/deps.sh sets that up), the
+# 64-bit build otherwise.
 #
-# With a display ($DISPLAY) the window opens there. Without one the program
-# runs on a virtual display of its own: pictures of the main window and of
-# the About box are saved to build/screenshots/, and the program is closed
-# through its exit question.
+# With a display ($DISPLAY) the window opens there, as a window of the
+# desktop's own, moved, raised and closed by its window manager. Without one
+# the programs run on a virtual display of their own: pictures of the main
+# window and the About box go to build/screenshots/ (main.png and about.png
+# of the 64-bit build, main-win32.png and about-win32.png of the product),
+# and each program is closed through its exit question.
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. tools/wine/wine32.sh
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target ORBELA
@@ -14,12 +19,23 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target ORBELA orbela_shots
 echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
+route=$(orbela_route32)
+builds=(win32 win64)
+if [ "${route%%:*}" = none ]; then
+    echo "The 32-bit product cannot run here (${route#none: }); the 64-bit build stands in."
+    builds=(win64)
+fi
+
 if [ -n "${DISPLAY:-}" ]; then
-    ORBELA_DISPLAY=$DISPLAY exec tools/wine/session.sh -b build/win64 -- \
-        /usr/lib/wine/wine64 build/win64/ORBELA.exe
+    ORBELA_DISPLAY=$DISPLAY ORBELA_DESKTOP=user exec tools/wine/session.sh \
+        "\$ORBELA_WINE build/${builds[0]}/ORBELA.exe"
 fi
 
 mkdir -p build/screenshots
-tools/wine/session.sh -b build/win64 -- /usr/lib/wine/wine64 \
-    build/win64/tools/wine/shots/orbela_shots.exe build/win64/ORBELA.exe build/screenshots
-tools/wine/bmp-to-png.sh build/screenshots/main.bmp build/screenshots/about.bmp
+for build in "${builds[@]}"; do
+    suffix=-$build
+    [ "$build" = win64 ] && suffix=
+    tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/wine/shots/orbela_shots.exe \
+        build/$build/ORBELA.exe build/screenshots $suffix"
+done
+tools/wine/bmp-to-png.sh build/screenshots

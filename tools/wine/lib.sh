@@ -6,7 +6,8 @@
 # the 64-bit build and, by the route of wine32.sh, the 32-bit product.
 #
 # Environment knobs:
-#   ORBELA_WINE_DIR      where the template lives (default: <build tree>/wine)
+#   ORBELA_WINE_DIR      where the template and the sessions live (default:
+#                        build/wine of this repository, one for all builds)
 #   ORBELA_KEEP_PREFIX=1 keep the session's prefix and print where it is
 #   ORBELA_DISPLAY=:N    use that X display instead of starting an Xvfb
 #   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
@@ -28,32 +29,6 @@ orbela_trace() {
     [ "${ORBELA_WINE_TRACE:-0}" = 1 ] || return 0
     local now=${EPOCHREALTIME/[.,]/}
     orbela_log "$(( (now - ORBELA_T0) / 1000 )) ms: $*"
-}
-
-# The build tree that holds $1 (a file or folder): the nearest folder
-# upwards with a CMakeCache.txt.
-orbela_build_dir() {
-    local d
-    d=$(cd "$(dirname "$1")" 2>/dev/null && pwd) || return 1
-    while [ "$d" != / ]; do
-        [ -f "$d/CMakeCache.txt" ] && { printf '%s\n' "$d"; return 0; }
-        d=$(dirname "$d")
-    done
-    return 1
-}
-
-# Where the template goes, found from the program that is to run.
-orbela_wine_dir() {
-    if [ -n "${ORBELA_WINE_DIR:-}" ]; then
-        printf '%s\n' "$ORBELA_WINE_DIR"
-        return
-    fi
-    local b
-    if b=$(orbela_build_dir "$1") || b=$(orbela_build_dir "$PWD/."); then
-        printf '%s/wine\n' "$b"
-    else
-        printf '%s/orbela-wine-%s\n' "${TMPDIR:-/tmp}" "$(id -u)"
-    fi
 }
 
 # On the emulator route, 64-bit Wine runs from a folder of its own whose
@@ -268,10 +243,9 @@ orbela_copy_prefix() {
     )
 }
 
-# Starts a session for running $1; exports the environment for it.
+# Starts a session; exports the environment for it.
 orbela_session_start() {
-    local wdir
-    wdir=$(orbela_wine_dir "$1")
+    local wdir=${ORBELA_WINE_DIR:-$ORBELA_LIB_DIR/../../build/wine}
     orbela_make_template "$wdir" || return 1
     mkdir -p "$wdir/sessions"
     orbela_sweep_stale "$wdir/sessions"
@@ -283,6 +257,11 @@ orbela_session_start() {
     orbela_trace "template ready"
     orbela_copy_prefix "$wdir/template" "$ORBELA_SESSION_DIR/prefix" || return 1
     exec {ORBELA_LOCK_FD}>&-
+    if [ "${ORBELA_DESKTOP:-}" = user ]; then
+        # The registry as the template left it, before any Wine process reads it.
+        sed -i -e '/^"Desktop"="Default"$/d' -e 's/^"Managed"="N"$/"Managed"="Y"/' \
+            "$ORBELA_SESSION_DIR/prefix/user.reg"
+    fi
     orbela_trace "prefix copied"
     export FONTCONFIG_FILE=$wdir/fonts.conf
     if [ -n "${ORBELA_DISPLAY:-}" ]; then
@@ -296,10 +275,6 @@ orbela_session_start() {
     ORBELA_WINESERVER_PID=$!
     echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
     "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
-    if [ "${ORBELA_DESKTOP:-}" = user ]; then
-        "$ORBELA_WINE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f </dev/null >/dev/null 2>&1
-        "$ORBELA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f </dev/null >/dev/null 2>&1
-    fi
     orbela_trace "wineserver and services up"
     export ORBELA_WINE
     return 0
