@@ -16,7 +16,7 @@
 constexpr DWORD kAppearMs = 30000;  // for the program's window to appear
 constexpr DWORD kChangeMs = 5000;   // for a state change to show
 
-// Controls of a message box: its text and its icon.
+// The controls of a message box that hold its text and its icon.
 constexpr int kBoxText = 0xFFFF;
 constexpr int kBoxIcon = 0x440;
 
@@ -31,24 +31,23 @@ bool waitUntil(F done, DWORD ms) {
 // The path in environment variable `name`, in Windows form.
 std::string envPath(const char* name);
 
-// The top-level windows of process `pid`, topmost first; of all processes
-// for pid 0.
+// The top-level windows of process `pid` (of all processes for 0), topmost first.
 std::vector<HWND> topWindows(DWORD pid);
 std::string className(HWND wnd);
-// The topmost visible dialog owned by `owner` (a message box, the About
-// box), waiting up to `ms` for one; null if none.
-HWND ownedBox(HWND owner, DWORD ms = 0);
+// The topmost visible window of class `cls` owned by `owner` (a message box,
+// the About box: "#32770") or, for a null owner, of process `pid` (a menu:
+// "#32768"), waiting up to `ms` for one; null if none.
+HWND findWindow(const char* cls, HWND owner, DWORD pid = 0, DWORD ms = 0);
+inline HWND ownedBox(HWND owner, DWORD ms = 0) { return findWindow("#32770", owner, 0, ms); }
+inline HWND waitMenu(DWORD pid) { return findWindow("#32768", nullptr, pid, kChangeMs); }
 bool waitGone(HWND wnd);
-// The open pop-up menu of process `pid`, waiting for it; null if none.
-HWND waitMenu(DWORD pid);
 
 // A window's text, waiting up to `ms` for a window busy with a long one.
 std::string text(HWND wnd, DWORD ms = 2000);
 std::string itemText(HWND dlg, int id);
 bool setText(HWND wnd, const std::string& cp1250, DWORD ms = kChangeMs);
-std::vector<std::string> comboItems(HWND combo);
 std::wstring widen(const std::string& cp1250);
-// Windows-1250 bytes as readable UTF-8, line breaks and tabs escaped.
+// Windows-1250 bytes as readable UTF-8, line breaks escaped.
 std::string shown(const std::string& cp1250);
 
 // Brings `wnd` to the foreground and waits until it is active and holds
@@ -59,16 +58,11 @@ void typeText(const std::string& cp1250);
 void clickAt(POINT screen);
 POINT centreOf(HWND wnd);
 inline void click(HWND wnd) { clickAt(centreOf(wnd)); }
-// Clicks item `index` of `wnd`'s menu bar (whose texts are `bar`), then the
-// first item of the menu that opens; false if none opened.
-bool clickFirstMenuItem(HWND wnd, const std::vector<std::wstring>& bar, size_t index);
-// A screen point in the close box of `wnd`'s caption; {0, 0} if none.
+// A screen point in the close box of `wnd`'s caption.
 POINT closeBoxPoint(HWND wnd);
-// The focus window in `wnd`'s thread, and the control id of its focus (the
-// edit field of a combo box counts as the combo box).
-HWND focusWindow(HWND wnd);
+// The control id of the focus in `dlg`'s thread (the edit field of a
+// combo box counts as the combo box), and Tab until it is `id`.
 int focusId(HWND dlg);
-// Presses Tab until control `id` of `dlg` has the focus.
 bool tabTo(HWND dlg, int id);
 
 // Pixels, 0x00RRGGBB, row by row from the top.

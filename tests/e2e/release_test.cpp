@@ -1,25 +1,19 @@
 // The real program under the longest texts its fields take, and through a
-// long day of use: a thousand velocity commands and two hundred About
-// boxes must leave its memory, GDI objects and windows where they were.
+// long day of use: six hundred velocity commands and a hundred and twenty
+// About boxes must leave its memory, GDI objects and windows where they were.
 #include "driver.h"
 
 #include <psapi.h>
 #include <winternl.h>
 
 #include <cstdio>
+
 #include "resource.h"
 
 namespace {
 
 const char* const kEarth = "Země 5.98e24";
 constexpr size_t kRead = 65534;  // what a velocity command reads of a field
-
-// `head`, then `fill` repeated, then `tail`: `n` characters in all.
-std::string framed(const std::string& head, const std::string& fill, const std::string& tail, size_t n) {
-    std::string s = head;
-    while (s.size() + tail.size() < n) s += fill.substr(0, n - tail.size() - s.size());
-    return s + tail;
-}
 
 // One velocity command through its button: "" when the result field comes
 // to show `result` and no box opens, or (result null) when the input-error
@@ -28,17 +22,14 @@ std::string command(HWND main, int button, const char* result) {
     HWND field = GetDlgItem(main, IDC_RESULT);
     const std::string before = text(field);
     PostMessageW(GetDlgItem(main, button), BM_CLICK, 0, 0);
-    if (result)
-        return !waitUntil([&] { return text(field) == result; }, kChangeMs) ? "result " + text(field)
-               : ownedBox(main)                                              ? "a box opened"
-                                                                             : "";
+    if (result && !waitUntil([&] { return text(field) == result; }, kChangeMs)) return "result " + text(field);
+    if (result) return ownedBox(main) ? "a box opened" : "";
     HWND box = ownedBox(main, kChangeMs);
     if (!box) return "no input-error box; result " + text(field);
-    const std::string caption = text(box), message = itemText(box, kBoxText);
+    const std::string shows = text(box) + ": " + itemText(box, kBoxText);
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     if (!waitGone(box)) return "the error box stays open after OK";
-    if (caption != "chyba" || message != "Zadejte do pole číslici")
-        return "a box \"" + shown(caption) + "\": \"" + shown(message) + "\"";
+    if (shows != "chyba: Zadejte do pole číslici") return "a box " + shown(shows);
     return text(field) == before ? "" : "the result changed from " + before + " to " + text(field);
 }
 
@@ -47,7 +38,12 @@ using Release = ProgramTest;
 // Texts set straight into the fields, as long as a command reads and more.
 TEST_F(Release, LongestTexts) {
     const std::string label = "Vzdálenost od středu Země: ", fill = "žluťoučký kůň úpěl ďábelské ódy ";
-    std::string highBytes;
+    auto framed = [&](const std::string& tail) {
+        std::string s = label;
+        while (s.size() + tail.size() < kRead) s += fill.substr(0, kRead - tail.size() - s.size());
+        return s + tail;
+    };
+    std::string highBytes, huge = "1e" + std::string(5000, '9');
     for (size_t i = 0; i < kRead; ++i) highBytes += char(0x80 + i % 0x80);
     struct Case {
         int line;
@@ -55,23 +51,23 @@ TEST_F(Release, LongestTexts) {
         const char *circular, *escape;  // null: the input error
     };
     const Case cases[] = {
-        {__LINE__, framed(label, fill, "6378000", kRead), kEarth, "7909.27", "11185.40"},
-        {__LINE__, "6378000", framed(label, fill, "5.98e24", kRead), "7909.27", "11185.40"},
+        {__LINE__, framed("6378000"), kEarth, "7909.27", "11185.40"},
+        {__LINE__, "6378000", framed("5.98e24"), "7909.27", "11185.40"},
         {__LINE__, "1" + std::string(kRead - 1, '0'), kEarth, "0.00", "0.00"},
         {__LINE__, highBytes + "6378000", kEarth, nullptr, nullptr},
-        {__LINE__, "6378000", framed(label, fill, "1e" + std::string(5000, '9'), kRead), "inf", "inf"},
-        {__LINE__, "1e" + std::string(5000, '9'), "1e" + std::string(5000, '9'), "nan", "nan"},
+        {__LINE__, "6378000", framed(huge), "inf", "inf"},
+        {__LINE__, huge, huge, "nan", "nan"},
     };
-    HWND distance = item(IDC_DISTANCE), mass = FindWindowExA(item(IDC_MASS), nullptr, "Edit", nullptr);
+    HWND fields[] = {item(IDC_DISTANCE), FindWindowExA(item(IDC_MASS), nullptr, "Edit", nullptr)};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "line " << c.line);
         const DWORD start = GetTickCount();
-        // Wine's edit control takes seconds to lay out the longest texts.
-        ASSERT_TRUE(setText(distance, c.distance, 120000) && setText(mass, c.mass, 120000));
-        for (const auto& [field, given] : {std::pair{distance, &c.distance}, std::pair{mass, &c.mass}}) {
-            const std::string holds = text(field, 120000);
-            ASSERT_TRUE(holds == *given) << "a field holds " << holds.size() << " characters of "
-                                         << given->size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
+        for (int i = 0; i < 2; ++i) {
+            // Wine's edit control takes seconds to lay out the longest texts.
+            const std::string& given = i ? c.mass : c.distance;
+            const std::string holds = setText(fields[i], given, 120000) ? text(fields[i], 120000) : "";
+            ASSERT_TRUE(holds == given) << "field " << i << " holds " << holds.size() << " characters of "
+                                        << given.size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
         }
         const DWORD set = GetTickCount() - start;
         EXPECT_EQ(command(main, IDOK, c.circular), "");
@@ -82,8 +78,8 @@ TEST_F(Release, LongestTexts) {
 }
 
 // Entries in use in the GDI handle table that the process's PEB points to
-// (at 0xF8 of the 64-bit PEB); Wine reports no GetGuiResources. -1 when it
-// cannot be read.
+// (at 0xF8 of the 64-bit PEB), as Wine keeps it: Wine reports no
+// GetGuiResources. -1 when it cannot be read.
 long gdiHandles(HANDLE process) {
     struct Entry {
         uint64_t object;
@@ -94,40 +90,21 @@ long gdiHandles(HANDLE process) {
         uint64_t user;
     };
     PROCESS_BASIC_INFORMATION info{};
-    ULONG got = 0;
     uint64_t table = 0;
     std::vector<Entry> entries(0x10000);
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0 ||
-        !ReadProcessMemory(process, PBYTE(info.PebBaseAddress) + 0xF8, &table, sizeof table, nullptr) || !table ||
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 ||
+        !ReadProcessMemory(process, PBYTE(info.PebBaseAddress) + 0xF8, &table, sizeof table, nullptr) ||
         !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size() * sizeof(Entry),
                            nullptr))
         return -1;
-    long inUse = 0;
-    for (const Entry& e : entries) inUse += e.type != 0;
-    return inUse;
-}
-
-struct Figures {
-    long pagefileKiB, workingSetKiB, gdiHandles, windows;
-};
-
-Figures measure(HANDLE process, DWORD pid) {
-    Sleep(200);
-    PROCESS_MEMORY_COUNTERS pmc{};
-    GetProcessMemoryInfo(process, &pmc, sizeof pmc);
-    long windows = 0;
-    for (HWND wnd : topWindows(pid)) {
-        ++windows;
-        EnumChildWindows(wnd, [](HWND, LPARAM n) -> BOOL {
-            ++*reinterpret_cast<long*>(n);
-            return TRUE;
-        }, LPARAM(&windows));
-    }
-    return {long(pmc.PagefileUsage / 1024), long(pmc.WorkingSetSize / 1024), gdiHandles(process), windows};
+    return long(std::count_if(entries.begin(), entries.end(), [](const Entry& e) { return e.type != 0; }));
 }
 
 // Computed and rejected commands alternate; successive results all differ,
-// so each shows that its command ran.
+// so each shows that its command ran. About boxes close by OK, or every
+// other time by a close request. The figures are taken after a warm-up and
+// after each half of the commands and of the boxes: a leak grows in the
+// second half too, while caches settle in the first.
 TEST_F(Release, LongUseLeavesNothingBehind) {
     struct Command {
         const char *distance, *mass;
@@ -148,7 +125,6 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
             ASSERT_EQ(command(main, c.button, c.result), "") << "command " << i;
         }
     };
-    // Closed by OK, or every other time by a close request.
     auto aboutBoxes = [&](int n) {
         for (int i = 0; i < n && !HasFailure(); ++i) {
             PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
@@ -163,36 +139,47 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
             ASSERT_TRUE(waitGone(box)) << "About box " << i << " stays open";
         }
     };
+    const char* const names[] = {"PagefileUsage (KiB)", "WorkingSetSize (KiB)", "GDI handles in use",
+                                 "windows of the process"};
+    std::vector<std::vector<long>> figures;  // one row of the names' figures after each step
+    auto measure = [&] {
+        Sleep(200);
+        PROCESS_MEMORY_COUNTERS pmc{};
+        GetProcessMemoryInfo(process, &pmc, sizeof pmc);
+        long windows = 0;
+        for (HWND wnd : topWindows(pid)) {
+            ++windows;
+            EnumChildWindows(wnd, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<long*>(n) > 0; },
+                             LPARAM(&windows));
+        }
+        figures.push_back({long(pmc.PagefileUsage / 1024), long(pmc.WorkingSetSize / 1024), gdiHandles(process),
+                           windows});
+    };
     commands(40);
     aboutBoxes(4);
-    std::vector<Figures> f{measure(process, pid)};
-    const DWORD start = GetTickCount();
-    for (int half = 0; half < 2; ++half) {
-        commands(500);
-        f.push_back(measure(process, pid));
+    measure();
+    DWORD start = GetTickCount(), ms[2] = {};
+    for (int step = 0; step < 4; ++step) {
+        step < 2 ? commands(300) : aboutBoxes(60);
+        ms[step / 2] += GetTickCount() - start;
+        start = GetTickCount();
+        measure();
     }
-    const DWORD commandsMs = GetTickCount() - start;
-    for (int half = 0; half < 2; ++half) {
-        aboutBoxes(100);
-        f.push_back(measure(process, pid));
-    }
-    std::printf("\nORBELA.exe before, after 500 and 1000 velocity commands (half of them input errors), and\n"
-                "after 100 and 200 About boxes (%lu ms for the commands, %lu ms for the boxes):\n",
-                commandsMs, GetTickCount() - start - commandsMs);
-    const std::pair<const char*, long Figures::*> rows[] = {{"PagefileUsage (KiB)", &Figures::pagefileKiB},
-                                                            {"WorkingSetSize (KiB)", &Figures::workingSetKiB},
-                                                            {"GDI handles in use", &Figures::gdiHandles},
-                                                            {"windows of the process", &Figures::windows}};
-    for (const auto& [name, field] : rows) {
-        std::printf("  %-24s", name);
-        for (const Figures& x : f) std::printf(" %10ld", x.*field);
+    std::printf("\nORBELA.exe before, after 300 and 600 velocity commands (half of them input errors), and\n"
+                "after 60 and 120 About boxes (%lu ms for the commands, %lu ms for the boxes):\n", ms[0], ms[1]);
+    for (size_t row = 0; row < std::size(names); ++row) {
+        std::printf("  %-24s", names[row]);
+        for (const auto& f : figures) std::printf(" %10ld", f[row]);
         std::printf("\n");
     }
-    ASSERT_GE(f[0].gdiHandles, 0) << "the GDI handle table cannot be read";
-    // A leak grows with every command; the first commands may settle caches.
-    EXPECT_LE(f[2].pagefileKiB - f[1].pagefileKiB, 1024) << "memory grows with velocity commands";
-    EXPECT_LE(f[4].pagefileKiB - f[3].pagefileKiB, 1024) << "memory grows with About boxes";
-    for (const Figures& x : f) EXPECT_EQ(std::tie(x.gdiHandles, x.windows), std::tie(f[0].gdiHandles, f[0].windows));
+    ASSERT_GE(figures[0][2], 0) << "the GDI handle table cannot be read";
+    for (int second : {2, 4}) {
+        SCOPED_TRACE(second == 2 ? "the second 300 velocity commands" : "the second 60 About boxes");
+        const std::vector<long> &before = figures[second - 1], &after = figures[second];
+        EXPECT_LE(after[0] - before[0], 1024) << "memory grows";
+        EXPECT_EQ((std::vector<long>{after[2], after[3]}), (std::vector<long>{before[2], before[3]}))
+            << "GDI handles, windows";
+    }
 }
 
 }  // namespace
