@@ -11,7 +11,7 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target ORBELA startup_bench template_dialog minimal_dialog >/dev/null
 
 echo "=== velocity core"
-build/linux/tests/bench/velocity_bench
+build/linux/bench/core/velocity_bench
 
 echo
 echo "=== start-up under Wine"
