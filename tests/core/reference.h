@@ -1,43 +1,47 @@
-// A second, independent reading of the number grammar, and the C library's
-// conversions as the reference where the C library is glibc (correctly
-// rounded strtod, exact printf). Shared by the unit tests and the fuzzer.
+// What the core must give, worked out without it, and the checks that the
+// unit tests and the fuzzer share: glibc's strtod and printf where the C
+// library is glibc (correctly rounded and exact), the C++ library's exact
+// to_chars elsewhere. A check returns what went wrong, or nothing.
 #pragma once
 
+#include "texts.h"
+#include "velocity.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace reference {
 
-constexpr const char* kDigits = "0123456789";
+constexpr double kG = 6.672e-11;
 
-// The bytes of text that make up its number: from the first ASCII digit on,
-// digits, then "." and digits, then "e"/"E", a sign and at least one digit.
-inline std::string selectedNumber(const char* text)
+// A finite double that is not negative as mantissa * 2^exp2.
+inline std::pair<std::uint64_t, int> decompose(double v)
 {
-    const char* start = text + std::strcspn(text, kDigits);
-    std::size_t length = std::strspn(start, kDigits);
-    if (length == 0)
-        return "";
-    if (start[length] == '.')
-        length += 1 + std::strspn(start + length + 1, kDigits);
-    if (start[length] == 'e' || start[length] == 'E') {
-        std::size_t mark = length + 1;
-        if (start[mark] == '+' || start[mark] == '-')
-            ++mark;
-        const std::size_t exponentDigits = std::strspn(start + mark, kDigits);
-        if (exponentDigits > 0)
-            length = mark + exponentDigits;
-    }
-    return std::string(start, length);
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const int field = static_cast<int>(bits >> 52);   // 0 for zero and the subnormals
+    return {bits % (std::uint64_t{1} << 52) + (field != 0 ? std::uint64_t{1} << 52 : 0), std::max(field, 1) - 1075};
+}
+
+inline std::string exactDecimal(double v)
+{
+    const auto [mantissa, exp2] = decompose(v);
+    return texts::exactDecimal(mantissa, exp2);
 }
 
 #ifdef __GLIBC__
-inline double value(const char* text)
+// strtod from the first ASCII digit on: the same grammar but for its
+// hexadecimal numbers, where the core reads the 0 before the x.
+inline double value(const std::string& text)
 {
-    const std::string number = selectedNumber(text);
-    return number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
+    const char* start = text.c_str() + std::strcspn(text.c_str(), "0123456789");
+    return start[0] == '0' && (start[1] == 'x' || start[1] == 'X') ? 0.0 : std::strtod(start, nullptr);
 }
 
 inline std::string fixed2(double v)
@@ -46,6 +50,58 @@ inline std::string fixed2(double v)
     std::snprintf(text, sizeof text, "%.2f", v);
     return text;
 }
+#else
+inline std::string fixed2(double v)
+{
+    char text[400];
+    return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 2).ptr);
+}
 #endif
+
+// What fcVelocity must write for texts that read as these values into a
+// buffer of size bytes; empty where it must fail.
+inline std::string velocityText(VelocityKind kind, double distance, double mass, std::size_t size)
+{
+    if (distance == 0.0 || mass == 0.0)
+        return "";
+    const double v = std::sqrt(static_cast<int>(kind) * kG * mass / distance);
+    const std::string text = std::isnan(v) ? "nan" : fixed2(v);
+    return text.size() < size ? text : "";
+}
+
+// A text for failure messages, shortened when long.
+inline std::string shown(const std::string& text)
+{
+    const std::string length = text.size() > 100 ? "... (" + std::to_string(text.size()) + " bytes)" : "";
+    return '"' + text.substr(0, 100) + '"' + length;
+}
+
+inline std::string valueMismatch(const std::string& text, double expected)
+{
+    const double got = fctext(text.c_str());
+    if (std::memcmp(&got, &expected, sizeof got) == 0)
+        return "";
+    char numbers[100];
+    std::snprintf(numbers, sizeof numbers, "\n  got      %.17g\n  expected %.17g", got, expected);
+    return "fctext of " + shown(text) + numbers;
+}
+
+// fcVelocity into the first size bytes of a larger buffer: the expected
+// text and its NUL, or for an empty one a failure; beyond that nothing
+// written.
+inline std::string velocityMismatch(VelocityKind kind, const std::string& distance, const std::string& mass,
+                                    std::size_t size, const std::string& expected)
+{
+    std::string result(size + 8, '#');
+    const bool ok = fcVelocity(kind, distance.c_str(), mass.c_str(), &result[0], size);
+    const std::string untouched(size + 8, '#');
+    const std::string wanted = expected.empty() ? untouched : expected + '\0' + untouched.substr(expected.size() + 1);
+    if (ok == !expected.empty() && result == wanted)
+        return "";
+    return "fcVelocity kind " + std::to_string(static_cast<int>(kind)) + ", distance " + shown(distance) +
+           ", mass " + shown(mass) + ", size " + std::to_string(size) + "\n  got      " +
+           (ok ? "success " : "failure ") + shown(result) + "\n  expected " +
+           (expected.empty() ? "failure " : "success ") + shown(wanted);
+}
 
 } // namespace reference
