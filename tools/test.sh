@@ -39,7 +39,7 @@ ORBELA_ARCHIVE=build/win32/ORBELA_XB-1.0.0-win32.zip ORBELA_EXE64=build/win64/OR
     python3 -m unittest discover -s tests/release -v 2>&1
 
 step "release built twice from clean clones: the same bytes"
-python3 tests/release/same_bytes.py
+tests/release/same_bytes.sh
 
 step "under Wine: the core as a 32-bit program"
 ctest --preset win32

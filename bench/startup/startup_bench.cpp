@@ -2,10 +2,12 @@
 // minimal dialog program, and the calculator's own dialog template behind a
 // procedure that does nothing, all built by the same toolchain.
 //
-//   startup_bench <ORBELA.exe> <template_dialog.exe> <minimal_dialog.exe> [runs]
+//   startup_bench RUNS minimal_dialog.exe template_dialog.exe ORBELA.exe...
 //
 // Each run starts a program and stops the clock when its dialog window is
-// visible; the programs take turns, so all see the same conditions.
+// visible; the programs take turns, so all see the same conditions. The
+// calculator may be given more than once: as the 64-bit build and as the
+// 32-bit product.
 #include <windows.h>
 
 #include <algorithm>
@@ -88,39 +90,36 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: startup_bench ORBELA.exe template_dialog.exe minimal_dialog.exe [runs]\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: startup_bench RUNS minimal_dialog.exe template_dialog.exe ORBELA.exe...\n");
         return 2;
     }
-    const char* const names[] = {"ORBELA.exe", "same template, no code", "minimal dialog"};
-    const int programs = 3;
-    const int runs = argc > 4 ? std::atoi(argv[4]) : 20;
+    const int runs = std::atoi(argv[1]);
+    const int programs = argc - 2;
 
     // One start of each, not counted: the first start fills the caches.
     for (int i = 0; i < programs; ++i)
-        TimeToWindow(argv[1 + i]);
+        TimeToWindow(argv[2 + i]);
 
-    std::vector<double> ms[programs];
+    std::vector<std::vector<double>> ms(programs);
     for (int run = 0; run < runs; ++run) {
         for (int i = 0; i < programs; ++i) {
-            const double t = TimeToWindow(argv[1 + i]);
+            const double t = TimeToWindow(argv[2 + i]);
             if (t < 0) {
-                std::fprintf(stderr, "startup_bench: %s showed no window\n", argv[1 + i]);
+                std::fprintf(stderr, "startup_bench: %s showed no window\n", argv[2 + i]);
                 return 1;
             }
             ms[i].push_back(t);
         }
     }
 
-    double median[programs];
-    std::printf("start-up to a visible window, %d runs each:\n", runs);
-    std::printf("  %-24s %10s %10s\n", "", "median", "minimum");
+    std::printf("start-up to a visible window, %d runs each; ratios of the medians to the\n"
+                "minimal dialog and to the same template without code:\n", runs);
+    std::printf("  %-44s %10s %10s %8s %8s\n", "", "median", "minimum", "minimal", "template");
     for (int i = 0; i < programs; ++i) {
-        median[i] = Median(ms[i]);
-        std::printf("  %-24s %7.1f ms %7.1f ms\n", names[i], median[i],
-                    *std::min_element(ms[i].begin(), ms[i].end()));
+        const double median = Median(ms[i]);
+        std::printf("  %-44s %7.1f ms %7.1f ms %8.3f %8.3f\n", argv[2 + i], median,
+                    *std::min_element(ms[i].begin(), ms[i].end()), median / Median(ms[0]), median / Median(ms[1]));
     }
-    std::printf("  ratio to the minimal dialog         %6.3f\n", median[0] / median[2]);
-    std::printf("  ratio to the same template, no code %6.3f\n", median[0] / median[1]);
     return 0;
 }

@@ -10,16 +10,12 @@ std::string narrow(const std::wstring& w, UINT cp) {
     return s;
 }
 
-// Lets the foreground window's thread take in what was sent to it.
-void settle() {
+// Sends the input, then lets the foreground window's thread take it in.
+void send(std::vector<INPUT> in) {
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
     DWORD_PTR r;
     SendMessageTimeoutW(GetForegroundWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
     Sleep(20);
-}
-
-void send(std::vector<INPUT> in) {
-    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-    settle();
 }
 
 INPUT key(WORD vk, WORD scan, DWORD flags) {
@@ -120,7 +116,6 @@ bool activate(HWND wnd) {
         // Wine may draw the caption inactive unless another window was active first.
         SetForegroundWindow(GetDesktopWindow());
         SetForegroundWindow(wnd);
-        settle();
         waitUntil(ready, 1000);
     }
     return ready();
@@ -156,14 +151,12 @@ void clickAt(POINT pt) {
         in.mi.dx = LONG((pt.x * 65535LL + (cx - 1) / 2) / (cx - 1));
         in.mi.dy = LONG((pt.y * 65535LL + (cy - 1) / 2) / (cy - 1));
         in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
-        SendInput(1, &in, sizeof in);
+        send({in});
         waitUntil([&] {
             POINT cur;
             return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
         }, 500);
-        Sleep(20);
     }
-    settle();
 }
 
 POINT centreOf(HWND wnd) {
@@ -196,8 +189,7 @@ Image paintedImage(int width, int height, const std::function<void(HDC)>& paint)
     BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC mem = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
+    HGDIOBJ old = SelectObject(mem, CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     paint(mem);
     GdiFlush();
     Image img{width, height, {}};
@@ -233,16 +225,15 @@ void ProgramTest::SetUp() {
     CloseHandle(pi.hThread);
     process = pi.hProcess;
     pid = pi.dwProcessId;
-    ASSERT_TRUE(waitUntil([&] {
-        main = findWindow("#32770", nullptr, pid);
-        return main && text(main) == "ORBELA_XB";
-    }, kAppearMs)) << "no window \"ORBELA_XB\" within " << kAppearMs << " ms";
+    ASSERT_TRUE(waitUntil([&] { return (main = findWindow("#32770", nullptr, pid)) && text(main) == "ORBELA_XB"; },
+                          kAppearMs)) << "no window \"ORBELA_XB\" within " << kAppearMs << " ms";
 }
 
 void ProgramTest::TearDown() {
-    if (process && WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+    if (!process) return;
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
         TerminateProcess(process, 99);
-        WaitForSingleObject(process, kAppearMs);
+        WaitForSingleObject(process, kChangeMs);
     }
-    if (process) CloseHandle(process);
+    CloseHandle(process);
 }

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-// Generous: the 32-bit product may run under an emulator on a busy machine.
-constexpr DWORD kAppearMs = 30000;  // for the program's window to appear
-constexpr DWORD kChangeMs = 5000;   // for a state change to show
+// How long to wait for the program's window to appear, and for a state
+// change to show: generously, for the 32-bit product may run under an
+// emulator on a busy machine.
+constexpr DWORD kAppearMs = 30000, kChangeMs = 5000;
 
 // The controls of a message box that hold its text and its icon.
-constexpr int kBoxText = 0xFFFF;
-constexpr int kBoxIcon = 0x440;
+constexpr int kBoxText = 0xFFFF, kBoxIcon = 0x440;
 
 // Polls `done` every 10 ms until it holds or `ms` have passed.
 template <class F>
@@ -67,8 +67,7 @@ bool tabTo(HWND dlg, int id);
 
 // Pixels, 0x00RRGGBB, row by row from the top.
 struct Image {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint32_t> px;
     uint32_t at(int x, int y) const { return px[size_t(y) * width + x]; }
 };

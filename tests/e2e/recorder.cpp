@@ -1,10 +1,9 @@
 // Stand-in browser and mail program for the About box tests, registered as
-// the handler of http, https and mailto and started as
+// the handler of http and mailto and started as
 //
-//   about_recorder.exe LOG ADDRESS...
+//   about_recorder.exe LOG ADDRESS
 //
-// Appends the address (the remaining arguments, space-separated, UTF-8) to
-// LOG as one line. It opens no window, so it takes neither the focus nor
+// Appends the address (UTF-8) to LOG as one line. It opens no window, so it takes neither the focus nor
 // the foreground from the program under test.
 #include <windows.h>
 #include <shellapi.h>
@@ -15,12 +14,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 2;
-    std::wstring address = argv[2];
-    for (int i = 3; i < argc; ++i) address += std::wstring(L" ") + argv[i];
-    address += L"\n";
-    std::string line(address.size() * 4, '\0');
-    line.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, address.data(), int(address.size()), line.data(),
-                                           int(line.size()), nullptr, nullptr)));
+    char line[4096];
+    const int length = WideCharToMultiByte(CP_UTF8, 0, (std::wstring(argv[2]) + L"\n").c_str(), -1, line,
+                                           sizeof line, nullptr, nullptr) - 1;
     // Two starts may overlap: retry while the other one holds the file.
     HANDLE log = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 200 && log == INVALID_HANDLE_VALUE; ++attempt) {
@@ -31,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LocalFree(argv);
     if (log == INVALID_HANDLE_VALUE) return 3;
     DWORD written = 0;
-    BOOL ok = WriteFile(log, line.data(), DWORD(line.size()), &written, nullptr);
+    const BOOL ok = WriteFile(log, line, DWORD(length), &written, nullptr) && written == DWORD(length);
     CloseHandle(log);
-    return ok && written == line.size() ? 0 : 4;
+    return ok ? 0 : 4;
 }

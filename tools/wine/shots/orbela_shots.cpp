@@ -1,11 +1,11 @@
-// Starts ORBELA.exe, saves pictures of its main window and of its About
-// box, and closes it through its exit question, as a user would.
+// Starts ORBELA.exe, saves pictures of its main window, its About box and
+// its message boxes, and closes it through its exit question.
 //
 //   orbela_shots <ORBELA.exe> <folder> [suffix]
 //
-// writes <folder>/main<suffix>.bmp and <folder>/about<suffix>.bmp. Exits
-// with the program's own exit code, or 2 when something did not appear in
-// time.
+// writes <folder>/main<suffix>.bmp, about<suffix>.bmp and one picture of
+// each message box. Exits with the program's own exit code, or 2 when
+// something did not appear in time.
 #include <windows.h>
 
 #include <cstdio>
@@ -78,24 +78,38 @@ bool SaveWindow(HWND hwnd, const std::string& path)
     return std::fclose(f) == 0;
 }
 
-// Pictures of the main window and the About box, then Yes to the exit
-// question; null when all went well, else what failed.
+// Pictures of the main window and of every box it opens, each closed
+// again by its button; then Yes to the exit question. Null when all went
+// well, else what failed.
 const char* TakePictures(DWORD pid, const std::string& prefix, const std::string& suffix)
 {
+    struct Shot {
+        WORD command;  // what opens the box (IDOK with empty fields: the input error)
+        const char* name;
+        int button;    // what closes it
+    };
+    const Shot shots[] = {
+        {IDM_ABOUT, "about", IDOK},          {IDOK, "error", IDOK},
+        {IDC_DEF1, "definition1", IDOK},     {IDC_DEF2, "definition2", IDOK},
+        {IDC_DEF3, "definition3", IDOK},     {IDM_HELP, "usage", IDOK},
+        {IDCANCEL, "exit-question", IDNO},
+    };
     HWND main = WaitDialog(pid, nullptr);
     if (main == nullptr || !SaveWindow(main, prefix + "main" + suffix + ".bmp"))
-        return "no picture of the main window";
-    PostMessageA(main, WM_COMMAND, IDM_ABOUT, 0);
-    HWND about = WaitDialog(pid, main);
-    if (about == nullptr || !SaveWindow(about, prefix + "about" + suffix + ".bmp"))
-        return "no picture of the About box";
-    PostMessageA(about, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 3000 && IsWindow(about); ++i)
-        Sleep(10);
+        return "the main window";
+    for (const Shot& shot : shots) {
+        PostMessageA(main, WM_COMMAND, shot.command, 0);
+        HWND box = WaitDialog(pid, main);
+        if (box == nullptr || !SaveWindow(box, prefix + shot.name + suffix + ".bmp"))
+            return shot.name;
+        PostMessageA(GetDlgItem(box, shot.button), BM_CLICK, 0, 0);
+        for (int i = 0; i < 3000 && IsWindowVisible(box); ++i)
+            Sleep(10);
+    }
     PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
     HWND question = WaitDialog(pid, main);
     if (question == nullptr)
-        return "no exit question";
+        return "the exit question";
     PostMessageA(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
     return nullptr;
 }
@@ -116,12 +130,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orbela_shots: cannot start %s\n", argv[1]);
         return 2;
     }
-    const char* failed = TakePictures(pi.dwProcessId, std::string(argv[2]) + "\\", argc > 3 ? argv[3] : "");
-    if (failed == nullptr && WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0)
-        failed = "the program did not end after Yes";
+    const char* missing = TakePictures(pi.dwProcessId, std::string(argv[2]) + "\\", argc > 3 ? argv[3] : "");
+    if (missing != nullptr)
+        std::fprintf(stderr, "orbela_shots: no picture of %s\n", missing);
+    else if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0)
+        std::fprintf(stderr, "orbela_shots: the program did not end after Yes\n");
     DWORD code = 2;
-    if (failed != nullptr) {
-        std::fprintf(stderr, "orbela_shots: %s\n", failed);
+    if (missing != nullptr || WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
         TerminateProcess(pi.hProcess, 2);
     } else {
         GetExitCodeProcess(pi.hProcess, &code);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Two clean builds of the release, from clones of the working tree's tracked
+# files at two paths, seconds apart, with other umasks and time zones, give
+# the same bytes; cmp names a file that differs and its first differing byte.
+#
+#   tests/release/same_bytes.sh
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+commit=$(git -C "$root" stash create)
+commit=${commit:-$(git -C "$root" rev-parse HEAD)}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+build() {  # folder, umask, time zone
+    git clone --quiet --shared --no-checkout "$root" "$1"
+    git -C "$1" checkout --quiet --detach "$commit"
+    (
+        cd "$1" && umask "$2" && export TZ=$3 CMAKE_BUILD_PARALLEL_LEVEL=2
+        for preset in win32 win64; do cmake --preset $preset -DORBELA_TESTS=OFF >/dev/null; done
+        cmake --build --preset win64 --target ORBELA >/dev/null
+        tools/package.sh >/dev/null
+    )
+}
+
+build "$tmp/one" 022 UTC0
+sleep 3
+build "$tmp/second/clone/ORBELA_XB" 077 JST-9
+status=0
+for file in build/win32/ORBELA.exe build/win64/ORBELA.exe build/win32/ORBELA_XB-1.0.0-win32.zip build/win32/SHA256SUMS; do
+    if cmp "$tmp/one/$file" "$tmp/second/clone/ORBELA_XB/$file"; then
+        echo "same bytes: $file ($(stat -c %s "$tmp/one/$file") bytes)"
+    else
+        status=1
+    fi
+done
+exit $status
