@@ -1,7 +1,7 @@
 // What the core must give, worked out without it, and the checks that the
-// unit tests and the fuzzer share: glibc's strtod and printf where the C
-// library is glibc (correctly rounded and exact), the C++ library's exact
-// to_chars elsewhere. A check returns what went wrong, or nothing.
+// unit tests and the fuzzer share: glibc's correctly rounded strtod where
+// the C library is glibc, and the C++ library's exact to_chars for the
+// "%.2f" texts. A check returns what went wrong, or nothing.
 #pragma once
 
 #include "texts.h"
@@ -43,20 +43,14 @@ inline double value(const std::string& text)
     const char* start = text.c_str() + std::strcspn(text.c_str(), "0123456789");
     return start[0] == '0' && (start[1] == 'x' || start[1] == 'X') ? 0.0 : std::strtod(start, nullptr);
 }
+#endif
 
-inline std::string fixed2(double v)
-{
-    char text[400];
-    std::snprintf(text, sizeof text, "%.2f", v);
-    return text;
-}
-#else
+// "%.2f" as the C++ library's exact to_chars writes it.
 inline std::string fixed2(double v)
 {
     char text[400];
     return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 2).ptr);
 }
-#endif
 
 // What fcVelocity must write for texts that read as these values into a
 // buffer of size bytes; empty where it must fail.

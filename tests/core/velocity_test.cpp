@@ -74,7 +74,7 @@ void checkVelocity(const VelocityCase& c, std::size_t size = 400)
     EXPECT_TRUE(problem.empty()) << problem << "\n  case at line " << c.line;
 }
 
-TEST(Grammar, WhatIsSkippedWhereANumberStartsAndEnds)
+TEST(Reading, WhatIsSkippedWhereANumberStartsAndEndsAndItsValue)
 {
     checkValues({
         // The number starts at the first ASCII digit: signs, points, letters before it are skipped.
@@ -89,12 +89,7 @@ TEST(Grammar, WhatIsSkippedWhereANumberStartsAndEnds)
         VALUE("5e-3", 0.005), VALUE("5e3e2", 5000.0), VALUE("5e3.7", 5000.0), VALUE("1e0005", 100000.0),
         VALUE("5d3", 5.0), VALUE("5D3", 5.0), VALUE(std::string("12\0" "34", 5), 12.0), VALUE("0.000", 0.0),
         VALUE("0e999999", 0.0), VALUE("1e400", kInf), VALUE("1e-400", 0.0),
-    });
-}
-
-TEST(Values, AgreeWithTheCompilersConversion)
-{
-    checkValues({
+        // The value, correctly rounded: as the compiler reads the same literal.
         LITERAL(0.1), LITERAL(6.672e-11), LITERAL(5.98e24), LITERAL(1e22), LITERAL(1e23), LITERAL(1e-22),
         LITERAL(1e-23), LITERAL(123456789e30), LITERAL(9007199254740993e22), LITERAL(8.98846567431158e307),
         LITERAL(3.14159265358979323846264338327950288419716939937510582097),

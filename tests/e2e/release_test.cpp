@@ -36,10 +36,10 @@ long gdiHandles(HANDLE process) {
 
 // Computed and rejected commands alternate, and successive results differ,
 // so each shows that its command ran: its result, or the input-error box,
-// closed by its OK, with the result kept. About boxes close by OK or by a
-// close request in turn. The figures come after a warm-up and after each half of
-// the commands and of the boxes: a leak grows in the second half too,
-// while caches settle in the first.
+// closed by its OK, with the result kept; each About box paints and is
+// closed by a close request. The figures come after a warm-up and after
+// each half of the commands and of the boxes: a leak grows in the second
+// half too, while caches settle in the first.
 TEST_F(Release, LongUseLeavesNothingBehind) {
     const std::tuple<const char*, const char*, int, const char*> cycle[] = {  // null: the input error
         {"6378000", kEarth, IDOK, "7909.27"},       {"0", kEarth, IDOK, nullptr},
@@ -68,10 +68,7 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
             ASSERT_TRUE(box && itemText(box, IDC_ABOUT_NAME) == "ORBELA_XB 1.0.0") << "About box " << i;
             InvalidateRect(box, nullptr, TRUE);
             ASSERT_TRUE(waitUntil([&] { return !GetUpdateRect(box, nullptr, FALSE); }, kChangeMs)) << "not painted";
-            if (i % 2)
-                PostMessageW(box, WM_CLOSE, 0, 0);
-            else
-                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            PostMessageW(box, WM_CLOSE, 0, 0);
             ASSERT_TRUE(waitGone(box)) << "About box " << i << " stays open";
         }
     };

@@ -27,10 +27,6 @@ sleep 3
 build "$tmp/second/clone/ORBELA_XB" 077 JST-9
 status=0
 for file in build/win32/ORBELA.exe build/win64/ORBELA.exe build/win32/ORBELA_XB-1.0.0-win32.zip build/win32/SHA256SUMS; do
-    if cmp "$tmp/one/$file" "$tmp/second/clone/ORBELA_XB/$file"; then
-        echo "same bytes: $file ($(stat -c %s "$tmp/one/$file") bytes)"
-    else
-        status=1
-    fi
+    cmp "$tmp/one/$file" "$tmp/second/clone/ORBELA_XB/$file" && echo "same bytes: $file" || status=1
 done
 exit $status

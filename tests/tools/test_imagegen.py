@@ -19,9 +19,8 @@ def read(name, folder=os.path.join(ROOT, "res")):
 
 
 def icon_images(name):
-    """Each image of an icon file: (its size in the directory, the DIB's width,
-    height and bits per pixel, its palette entries, and its pixels[y][x] as
-    ((r, g, b), transparent))."""
+    # Each image: its size in the directory, the DIB's width, height and bits
+    # per pixel, its palette entries, and its pixels[y][x] as ((r, g, b), transparent).
     data, images = read(name), []
     for i in range(struct.unpack_from("<H", data, 4)[0]):
         length, offset = struct.unpack_from("<II", data, 14 + 16 * i)
