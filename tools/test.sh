@@ -41,8 +41,10 @@ ORBELA_ARCHIVE=build/win32/ORBELA_XB-1.0.0-win32.zip ORBELA_EXE64=build/win64/OR
 step "release built twice from clean clones: the same bytes"
 tests/release/same_bytes.sh
 
-step "under Wine: the core as a 32-bit program"
+. tools/wine/wine32.sh
+route=$(orbela_route32)
+step "under Wine: the core as a 32-bit program (32-bit programs: $route)"
 ctest --preset win32
 
-step "under Wine: the core as a 64-bit program; the window of the 64-bit build and of the 32-bit product"
+step "under Wine: the core as a 64-bit program; the window of the 64-bit build and of the 32-bit product (32-bit programs: $route)"
 ctest --preset win64
