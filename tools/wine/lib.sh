@@ -1,7 +1,7 @@
 # Shared by cmake/wine-run.sh and tools/wine/session.sh (sourced, not run).
 #
-# A session is a private Wine prefix copied from a per-build-tree template,
-# an Xvfb of its own and a wineserver of its own. It stops exactly what it
+# A session is a private Wine prefix copied from a template, an Xvfb of its
+# own and a wineserver of its own. It stops exactly what it
 # started, on every path out of the calling script. One 64-bit prefix runs
 # the 64-bit build and, by the route of wine32.sh, the 32-bit product.
 #
@@ -39,17 +39,17 @@ orbela_use_route() {
     ORBELA_WINE64_BIN=/usr/lib/wine/wine64
     case $route in
     qemu\ *)
-        if [ ! -x "$wow/lib/wine/wine" ]; then
-            rm -rf "$wow"
-            mkdir -p "$wow/lib/wine" "$wow/share"
-            cp /usr/lib/wine/wine64 "$wow/lib/wine/wine64"
-            printf '#!/bin/sh\nWINELOADERNOEXEC=1 exec %s %s "$@"\n' "${route#qemu }" \
-                "$ORBELA_WINE32_LOADER" >"$wow/lib/wine/wine"
-            chmod +x "$wow/lib/wine/wine"
-            ln -s "$ORBELA_WINESERVER" "$wow/lib/wine/wineserver"
-            ln -s /usr/lib/x86_64-linux-gnu "$wow/lib/x86_64-linux-gnu"
-            ln -s /usr/share/wine "$wow/share/wine"
-        fi
+        # Renamed into place: sessions running now keep the files they have.
+        mkdir -p "$wow/lib/wine" "$wow/share"
+        cp /usr/lib/wine/wine64 "$wow/lib/wine/wine64.new"
+        printf '#!/bin/sh\nWINELOADERNOEXEC=1 exec %s %s "$@"\n' "${route#qemu }" \
+            "$ORBELA_WINE32_LOADER" >"$wow/lib/wine/wine.new"
+        chmod +x "$wow/lib/wine/wine.new"
+        mv -f "$wow/lib/wine/wine64.new" "$wow/lib/wine/wine64"
+        mv -f "$wow/lib/wine/wine.new" "$wow/lib/wine/wine"
+        ln -sfn "$ORBELA_WINESERVER" "$wow/lib/wine/wineserver"
+        ln -sfn /usr/lib/x86_64-linux-gnu "$wow/lib/x86_64-linux-gnu"
+        ln -sfn /usr/share/wine "$wow/share/wine"
         ORBELA_WINE64_BIN=$wow/lib/wine/wine64 ;;
     esac
     export ORBELA_WINE64_BIN ORBELA_ROUTE32=$route
@@ -81,7 +81,7 @@ orbela_start_xvfb() {
     export DISPLAY=":$(head -n1 "$dir/display")"
 }
 
-# Makes the template prefix once per build tree, under a lock. Returns with
+# Makes the template prefix once, under a lock. Returns with
 # the lock held shared in ORBELA_LOCK_FD, so that the template stays as it
 # is while the caller copies it.
 orbela_make_template() {
