@@ -1,5 +1,5 @@
-// The real program through a long day of use: six hundred velocity
-// commands and a hundred and twenty About boxes must leave its memory, GDI
+// The real program through a long day of use: four hundred velocity
+// commands and eighty About boxes must leave its memory, GDI
 // objects and windows where they were.
 #include "driver.h"
 
@@ -72,10 +72,10 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
             ASSERT_TRUE(waitGone(box)) << "About box " << i << " stays open";
         }
     };
-    std::printf("\nORBELA.exe after a warm-up, 300 and 600 velocity commands (half of them input errors),\n"
-                "then 60 and 120 About boxes:\n");
+    std::printf("\nORBELA.exe after a warm-up, 200 and 400 velocity commands (half of them input errors),\n"
+                "then 40 and 80 About boxes:\n");
     std::vector<std::vector<long>> figures;  // pagefile and working set (KiB), GDI handles, windows
-    const std::pair<int, int> steps[] = {{40, 4}, {300, 0}, {300, 0}, {0, 60}, {0, 60}};
+    const std::pair<int, int> steps[] = {{40, 4}, {200, 0}, {200, 0}, {0, 40}, {0, 40}};
     for (const auto& [commands, boxes] : steps) {
         const DWORD start = GetTickCount();
         use(commands, boxes);
