@@ -93,10 +93,12 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
         std::printf("  PagefileUsage %6ld KiB, WorkingSetSize %6ld KiB, GDI handles %4ld, windows %3ld (%lu ms)\n",
                     figures.back()[0], figures.back()[1], figures.back()[2], windows, GetTickCount() - start);
     }
+    // A leak grows with each of the 200 commands or 40 boxes of a half; Wine
+    // itself may add a few handles once, at any time.
     ASSERT_GE(figures[0][2], 0) << "the GDI handle table cannot be read";
     for (size_t second : {2, 4}) {  // the second half of the commands, of the boxes
         EXPECT_LE(figures[second][0] - figures[second - 1][0], 1024) << "memory grows, step " << second;
-        EXPECT_EQ(figures[second][2], figures[second - 1][2]) << "GDI handles, step " << second;
+        EXPECT_LE(figures[second][2] - figures[second - 1][2], 8) << "GDI handles grow, step " << second;
         EXPECT_EQ(figures[second][3], figures[second - 1][3]) << "windows, step " << second;
     }
 }
