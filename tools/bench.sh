@@ -24,7 +24,8 @@ echo
 echo "=== velocity core, 64-bit build under Wine (Windows C runtime)"
 tools/wine/session.sh '$ORBELA_WINE build/win64/bench/core/velocity_bench.exe'
 echo
-echo "=== velocity core, 32-bit build under Wine (Windows C runtime); 32-bit route: $route"
+echo "=== velocity core, 32-bit build under Wine (Windows C runtime); 32-bit programs: $route"
+[ "${route%% *}" = qemu ] && echo "(emulated: the times are the emulator's, not the program's)"
 if [ "${route%%:*}" != none ]; then
     tools/wine/session.sh '$ORBELA_WINE build/win32/bench/core/velocity_bench.exe'
 fi
