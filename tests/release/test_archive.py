@@ -6,6 +6,7 @@ very bytes of the 64-bit build's, which the window tests drive everywhere.
         python3 -m unittest discover -s tests/release
 """
 import os
+import pathlib
 import re
 import struct
 import subprocess
@@ -42,7 +43,7 @@ class ReleaseArchive(unittest.TestCase):
 
     def test_resources_are_the_64_bit_builds_bytes_in_english(self):
         res = os.path.join(self.folder.name, "resources.res")
-        ours, wide = (run(TOOLS + "windres", "-i", path, "-O", "res", "-o", res) or open(res, "rb").read()
+        ours, wide = (run(TOOLS + "windres", "-i", path, "-O", "res", "-o", res) or pathlib.Path(res).read_bytes()
                       for path in (self.path, os.environ.get("ORBELA_EXE64", "build/win64/ORBELA.exe")))
         self.assertTrue(ours == wide, "%d bytes of resources, the 64-bit build %d" % (len(ours), len(wide)))
         script = run(TOOLS + "windres", "-i", self.path, "-O", "rc").decode("latin-1")
