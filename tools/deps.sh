@@ -42,7 +42,8 @@ if ! orbela_probe32 env && ! orbela_qemu_i386 >/dev/null; then
         echo "deb $archive $VERSION_CODENAME-backports main" |
             $sudo tee /etc/apt/sources.list.d/orbela-backports.list >/dev/null
         echo "Installing qemu-user from $VERSION_CODENAME-backports: this kernel runs no 32-bit programs"
-        apt_install -t "$VERSION_CODENAME-backports" qemu-user
+        apt_install -t "$VERSION_CODENAME-backports" qemu-user ||
+            echo "qemu-user from $VERSION_CODENAME-backports could not be installed"
     fi
 fi
 echo "32-bit Windows programs: $(orbela_route32)"
