@@ -44,7 +44,7 @@ tests/release/same_bytes.sh
 build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     build/fuzz/corpus tests/fuzz/inputs >build/fuzz/fuzz.log 2>&1 &
 fuzzer=$!
-trap 'kill "$fuzzer" 2>/dev/null' EXIT
+trap 'kill "$fuzzer" 2>/dev/null || true' EXIT
 
 . tools/wine/wine32.sh
 route=$(orbela_route32)
