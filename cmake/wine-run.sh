@@ -15,7 +15,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # route runs 32-bit programs (CTest's SKIP_RETURN_CODE).
 if [ "${ORBELA_NEEDS_32BIT:-0}" = 1 ]; then
     route=$(orbela_route32)
-    if [ "${route%%:*}" = none ]; then
+    if ! orbela_runs32 "$route"; then
         echo "SKIPPED: the 32-bit program cannot run here: ${route#none: }" >&2
         exit 77
     fi

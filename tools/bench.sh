@@ -11,7 +11,7 @@
 runs=${ORBELA_STARTUP_RUNS:-40}
 route=$(orbela_route32)
 programs=(build/win64/ORBELA.exe)
-[ "${route%%:*}" = none ] || programs+=(build/win32/ORBELA.exe)
+orbela_runs32 "$route" && programs+=(build/win32/ORBELA.exe)
 
 for preset in linux win32 win64; do cmake --preset "$preset" >/dev/null; done
 cmake --build --preset linux --target velocity_bench >/dev/null
@@ -26,7 +26,7 @@ tools/wine/session.sh '$ORBELA_WINE build/win64/bench/core/velocity_bench.exe'
 echo
 echo "=== velocity core, 32-bit build under Wine (Windows C runtime); 32-bit programs: $route"
 [ "${route%% *}" = qemu ] && echo "(emulated: the times are the emulator's, not the program's)"
-if [ "${route%%:*}" != none ]; then
+if orbela_runs32 "$route"; then
     tools/wine/session.sh '$ORBELA_WINE build/win32/bench/core/velocity_bench.exe'
 fi
 echo

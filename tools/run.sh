@@ -21,7 +21,7 @@ echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
 route=$(orbela_route32)
 builds=(win32 win64)
-if [ "${route%%:*}" = none ]; then
+if ! orbela_runs32 "$route"; then
     echo "The 32-bit product cannot run here (${route#none: }); the 64-bit build stands in."
     builds=(win64)
 fi

@@ -84,6 +84,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
     HWND item(int id) const { return GetDlgItem(main, id); }
+    // Where control `id` holds its text: itself, or a combo box's edit field.
+    HWND field(int id) const {
+        HWND edit = FindWindowExA(item(id), nullptr, "Edit", nullptr);
+        return edit ? edit : item(id);
+    }
 
     HANDLE process = nullptr;
     DWORD pid = 0;

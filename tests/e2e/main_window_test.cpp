@@ -48,11 +48,10 @@ protected:
     ::testing::AssertionResult enter(int id, const std::string& value) {
         if (value.size() > 1000) {
             // Wine's edit control takes seconds to lay out the longest texts when it paints them.
-            HWND field = id == IDC_MASS ? FindWindowExA(item(id), nullptr, "Edit", nullptr) : item(id);
             DWORD_PTR painted = 0;
-            const bool set = setText(field, value, 120000) &&
-                             SendMessageTimeoutW(field, WM_PAINT, 0, 0, SMTO_NORMAL, 120000, &painted);
-            const std::string holds = set ? text(field, 120000) : "";
+            const bool set = setText(field(id), value, 120000) &&
+                             SendMessageTimeoutW(field(id), WM_PAINT, 0, 0, SMTO_NORMAL, 120000, &painted);
+            const std::string holds = set ? text(field(id), 120000) : "";
             return ::testing::AssertionResult(holds == value) << "control " << id << " holds " << holds.size()
                    << " characters of " << value.size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
         }
@@ -292,8 +291,8 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
         {menuItem('P', 'U'), question},  // Program, Ukoncit
         {[] { pressKey(VK_ESCAPE); }, question},
     };
-    HWND mass = FindWindowExA(item(IDC_MASS), nullptr, "Edit", nullptr);
-    ASSERT_TRUE(setText(item(IDC_DISTANCE), "3.84e8") && setText(mass, kEarth) && setText(item(IDC_RESULT), "11185.40"));
+    ASSERT_TRUE(setText(item(IDC_DISTANCE), "3.84e8") && setText(field(IDC_MASS), kEarth) &&
+                setText(item(IDC_RESULT), "11185.40"));
     for (size_t i = 0; i < std::size(cases); ++i) {
         const bool yes = i + 1 == std::size(cases), no = cases[i].second == question;
         SCOPED_TRACE(::testing::Message() << "case " << i << (yes ? ", Yes" : ""));

@@ -47,11 +47,10 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
         {"3.84e8", kEarth, IDOK, "1019.33"},        {"6378000", "", IDOK, nullptr},
         {"3.84e8", kEarth, IDC_ESCAPE, "1441.54"},  {"0x10", "Slunce", IDC_ESCAPE, nullptr},
     };
-    HWND mass = FindWindowExA(item(IDC_MASS), nullptr, "Edit", nullptr);
     auto use = [&](int commands, int boxes) {
         for (int i = 0; i < commands && !HasFailure(); ++i) {
             const auto& [distance, massText, button, result] = cycle[i % std::size(cycle)];
-            ASSERT_TRUE(setText(item(IDC_DISTANCE), distance) && setText(mass, massText) &&
+            ASSERT_TRUE(setText(item(IDC_DISTANCE), distance) && setText(field(IDC_MASS), massText) &&
                         setText(item(IDC_RESULT), std::to_string(i)));
             PostMessageW(item(button), BM_CLICK, 0, 0);
             HWND box = result ? nullptr : ownedBox(main, kChangeMs);

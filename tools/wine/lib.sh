@@ -1,8 +1,8 @@
 # Shared by cmake/wine-run.sh and tools/wine/session.sh (sourced, not run).
 #
 # A session is a private Wine prefix copied from a template, an Xvfb of its
-# own and a wineserver of its own. It stops exactly what it
-# started, on every path out of the calling script. One 64-bit prefix runs
+# own and a wineserver of its own. It stops exactly what it started, on
+# every path out of the calling script. One 64-bit prefix runs
 # the 64-bit build and, by the route of wine32.sh, the 32-bit product.
 #
 # Environment knobs:
@@ -52,7 +52,7 @@ orbela_use_route() {
         ln -sfn /usr/share/wine "$wow/share/wine"
         ORBELA_WINE64_BIN=$wow/lib/wine/wine64 ;;
     esac
-    export ORBELA_WINE64_BIN ORBELA_ROUTE32=$route
+    export ORBELA_WINE64_BIN
 }
 
 orbela_wine_env() {
@@ -81,9 +81,9 @@ orbela_start_xvfb() {
     export DISPLAY=":$(head -n1 "$dir/display")"
 }
 
-# Makes the template prefix once, under a lock. Returns with
-# the lock held shared in ORBELA_LOCK_FD, so that the template stays as it
-# is while the caller copies it.
+# Makes the template prefix once, under a lock. Returns with the lock held
+# shared in ORBELA_LOCK_FD, so that the template stays as it is while the
+# caller copies it.
 orbela_make_template() {
     local wdir=$1 tmpl=$1/template fd
     mkdir -p "$wdir"

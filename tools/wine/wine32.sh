@@ -43,6 +43,9 @@ orbela_qemu_i386() {
     return 1
 }
 
+# True when a route, as orbela_route32 tells it, runs 32-bit programs.
+orbela_runs32() { [ "${1%%:*}" != none ]; }
+
 # "native", "qemu <path of qemu-i386>", or "none: <why>".
 orbela_route32() {
     local q
