@@ -10,6 +10,7 @@
 #include "funkceCZ.h"
 #include "resource.h"
 #include "velocity.h"
+#include "version.h"
 
 namespace {
 
@@ -19,8 +20,6 @@ const SIZE_T kTextBufferSize = 65536;
 const COLORREF kTitleColour  = RGB(255, 255, 160);
 const COLORREF kResultColour = RGB(255, 0, 160);
 const COLORREF kLabelColour  = RGB(0, 0, 255);
-
-const char kProgramName[] = "ORBELA_XB 1.0.0";
 
 const char kDefinition1[] =
     "1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n"
@@ -93,7 +92,7 @@ void RunVelocityCommand(HWND hWnd, VelocityKind kind)
 
 void AskExit(HWND hWnd)
 {
-    if (MessageBoxA(hWnd, "Chcete ukončit?", kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxA(hWnd, "Chcete ukončit?", ORBELA_NAME_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     EndDialog(hWnd, IDM_EXIT);
     PostQuitMessage(0);

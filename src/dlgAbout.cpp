@@ -5,6 +5,7 @@
 
 #include "maker.h"
 #include "resource.h"
+#include "version.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ const int kHomePageY = 140;
 
 INT_PTR OnInitDialog(HWND hwndDlgAbout)
 {
-    SetWindowTextA(GetDlgItem(hwndDlgAbout, IDC_ABOUT_NAME), "ORBELA_XB 1.0.0");
+    SetWindowTextA(GetDlgItem(hwndDlgAbout, IDC_ABOUT_NAME), ORBELA_NAME_VERSION);
     return FALSE;
 }
 

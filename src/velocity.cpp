@@ -18,13 +18,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
-
-// Gravitational constant, m^3 kg^-1 s^-2.
-constexpr double kG = 6.672e-11;
-
-} // namespace
-
 double fctext(const char* ch)
 {
     core::Decimal number;
@@ -40,7 +33,7 @@ bool fcVelocity(VelocityKind kind, const char* distance, const char* mass,
     if (doub1 == 0.0 || doub2 == 0.0)
         return false;
     const double factor = static_cast<int>(kind);
-    const double velocity = std::sqrt(factor * kG * doub2 / doub1);
+    const double velocity = std::sqrt(factor * kGravitationalConstant * doub2 / doub1);
     char text[core::kMaxFixed2 + 1];
     const std::size_t length = core::printFixed2(velocity, text);
     if (length >= resultSize)

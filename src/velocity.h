@@ -8,6 +8,9 @@
 
 #include <cstddef>
 
+// The gravitational constant G, m^3 kg^-1 s^-2.
+constexpr double kGravitationalConstant = 6.672e-11;
+
 // The value is the factor on G.
 enum class VelocityKind { Circular = 1, Escape = 2 };
 

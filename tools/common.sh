@@ -3,3 +3,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 tools/deps.sh
+
+# The release archive, named with the version that project() gives and the
+# win32 build tree's CMake cache holds.
+orbela_archive() {
+    echo "build/win32/ORBELA_XB-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)-win32.zip"
+}

@@ -11,7 +11,7 @@ packages=(
     cmake ninja-build g++ python3
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     googletest libbenchmark-dev clang libclang-rt-14-dev
-    wine wine64 wine32:i386 fonts-wine xvfb imagemagick
+    wine wine64 wine32:i386 fonts-wine xvfb imagemagick unzip
 )
 
 sudo=""

@@ -13,7 +13,7 @@ epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 out=build/win32
 
 cmake --preset win32 >/dev/null
-archive=ORBELA_XB-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")-win32.zip
+archive=$(basename "$(orbela_archive)")
 cmake --build --preset win32 --target ORBELA
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

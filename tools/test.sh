@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of ORBELA_XB: the image generator's; the core's natively,
-# with sanitizers, fuzzed, and under Wine on the Windows C runtime as a
-# 32-bit and as a 64-bit program; the release archive and the same bytes
+# with sanitizers and fuzzed (both with and without 128-bit integers, the
+# latter the 32-bit product's arithmetic), and under Wine on the Windows C
+# runtime as a 32-bit and as a 64-bit program, the velocity table in each; the release archive and the same bytes
 # from two clean builds; and the window tests, which drive the 32-bit
 # product and the 64-bit build under Wine. Tests of 32-bit programs are
 # skipped, and say so, where the machine has no way to run them; the route
@@ -15,16 +16,19 @@ step() { printf '\n=== %s (at %d s)\n' "$*" $((SECONDS - start)); }
 step "image generator"
 python3 -m unittest discover -s tests/tools -v 2>&1
 
-for preset in linux linux-asan; do
+for preset in linux linux-asan linux-asan-noint128; do
     step "core, native ($preset)"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
 
-step "core, fuzz target"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+step "core, fuzz targets"
+fuzz_presets=(fuzz fuzz-noint128)
+for preset in "${fuzz_presets[@]}"; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+done
 
 for preset in win32 win64; do
     step "Windows build ($preset)"
@@ -34,17 +38,21 @@ done
 
 step "release archive"
 tools/package.sh
-ORBELA_ARCHIVE=build/win32/ORBELA_XB-1.0.0-win32.zip ORBELA_EXE64=build/win64/ORBELA.exe \
+ORBELA_ARCHIVE=$(orbela_archive) ORBELA_EXE64=build/win64/ORBELA.exe \
     python3 -m unittest discover -s tests/release -v 2>&1
 
 step "release built twice from clean clones: the same bytes"
 tests/release/same_bytes.sh
 
-# The fuzzer runs on beside the Wine tests, which leave a core mostly idle.
-build/fuzz/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    build/fuzz/corpus tests/fuzz/inputs >build/fuzz/fuzz.log 2>&1 &
-fuzzer=$!
-trap 'kill "$fuzzer" 2>/dev/null || true' EXIT
+# The fuzzers run on beside the Wine tests, at a lower priority: those
+# leave a core mostly idle, but their timing must not suffer.
+fuzzers=()
+for preset in "${fuzz_presets[@]}"; do
+    nice -n 10 build/$preset/tests/fuzz/fuzz_velocity -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        build/$preset/corpus tests/fuzz/inputs >build/$preset/fuzz.log 2>&1 &
+    fuzzers+=($!)
+done
+trap 'kill "${fuzzers[@]}" 2>/dev/null || true' EXIT
 
 . tools/wine/wine32.sh
 route=$(orbela_route32)
@@ -54,8 +62,11 @@ ctest --preset win32
 step "under Wine: the core as a 64-bit program; the window of the 64-bit build and of the 32-bit product (32-bit programs: $route)"
 ctest --preset win64
 
-step "core, fuzzed for ${fuzz_seconds} s"
-wait "$fuzzer" || { cat build/fuzz/fuzz.log; exit 1; }
-tail -n 12 build/fuzz/fuzz.log
+for i in "${!fuzz_presets[@]}"; do
+    preset=${fuzz_presets[$i]}
+    step "core, fuzzed for ${fuzz_seconds} s ($preset)"
+    wait "${fuzzers[$i]}" || { cat build/$preset/fuzz.log; exit 1; }
+    grep -E '^(Done|stat::(number_of_executed_units|new_units_added))' build/$preset/fuzz.log
+done
 
 step "all passed"

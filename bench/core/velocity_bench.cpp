@@ -24,7 +24,6 @@ namespace {
 using texts::highBytes;
 using texts::repeated;
 
-constexpr double kG = 6.672e-11;
 const char* const kEarth = "Zem\xEC 5.98e24";
 
 using Velocity = bool (*)(VelocityKind, const char*, const char*, char*, std::size_t);
@@ -43,7 +42,7 @@ bool obviousVelocity(VelocityKind kind, const char* distance, const char* mass,
     const double doub2 = std::strtod(skipToDigit(mass), nullptr);
     if (doub1 == 0.0 || doub2 == 0.0)
         return false;
-    const double v = std::sqrt(static_cast<int>(kind) * kG * doub2 / doub1);
+    const double v = std::sqrt(static_cast<int>(kind) * kGravitationalConstant * doub2 / doub1);
     std::snprintf(result, resultSize, "%.2f", v);
     return true;
 }

@@ -8,7 +8,7 @@
 namespace core {
 namespace {
 
-#if defined(__SIZEOF_INT128__)
+#if defined(CORE_HAS_INT128)
 __extension__ typedef unsigned __int128 Wide;
 constexpr int kFivesPerLimb = 27;   // 5^27 < 2^64
 constexpr int kDigitsPerLimb = 19;  // 10^19 < 2^64

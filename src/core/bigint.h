@@ -3,12 +3,14 @@
 // and compared; the one division is by a small number, for printing.
 #pragma once
 
+#include "wide_multiply.h"
+
 #include <cstdint>
 
 namespace core {
 
 // Limbs as wide as the machine multiplies in one step.
-#if defined(__SIZEOF_INT128__)
+#if defined(CORE_HAS_INT128)
 using Limb = std::uint64_t;
 #else
 using Limb = std::uint32_t;

@@ -10,6 +10,7 @@
 
 #include "digit_comparison.h"
 #include "powers_of_five.h"
+#include "wide_multiply.h"
 
 #include <cstring>
 #include <limits>
@@ -58,7 +59,7 @@ struct Wide {
 // a * b to 128 bits.
 Wide multiplyWide(std::uint64_t a, std::uint64_t b)
 {
-#if defined(__SIZEOF_INT128__)
+#if defined(CORE_HAS_INT128)
     __extension__ const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
     return {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
 #else

@@ -1,15 +1,13 @@
 // What the core must give, worked out without it, and the checks that the
 // unit tests and the fuzzer share: glibc's correctly rounded strtod where
-// the C library is glibc, and the C++ library's exact to_chars for the
-// "%.2f" texts. A check returns what went wrong, or nothing.
+// the C library is glibc, and exact decimal expansions of doubles. A check
+// returns what went wrong, or nothing.
 #pragma once
 
 #include "texts.h"
 #include "velocity.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +15,6 @@
 #include <utility>
 
 namespace reference {
-
-constexpr double kG = 6.672e-11;
 
 // A finite double that is not negative as mantissa * 2^exp2.
 inline std::pair<std::uint64_t, int> decompose(double v)
@@ -44,24 +40,6 @@ inline double value(const std::string& text)
     return start[0] == '0' && (start[1] == 'x' || start[1] == 'X') ? 0.0 : std::strtod(start, nullptr);
 }
 #endif
-
-// "%.2f" as the C++ library's exact to_chars writes it.
-inline std::string fixed2(double v)
-{
-    char text[400];
-    return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 2).ptr);
-}
-
-// What fcVelocity must write for texts that read as these values into a
-// buffer of size bytes; empty where it must fail.
-inline std::string velocityText(VelocityKind kind, double distance, double mass, std::size_t size)
-{
-    if (distance == 0.0 || mass == 0.0)
-        return "";
-    const double v = std::sqrt(static_cast<int>(kind) * kG * mass / distance);
-    const std::string text = std::isnan(v) ? "nan" : fixed2(v);
-    return text.size() < size ? text : "";
-}
 
 // A text for failure messages, shortened when long.
 inline std::string shown(const std::string& text)

@@ -26,7 +26,7 @@ build "$tmp/one" 022 UTC0
 sleep 3
 build "$tmp/second/clone/ORBELA_XB" 077 JST-9
 status=0
-for file in build/win32/ORBELA.exe build/win64/ORBELA.exe build/win32/ORBELA_XB-1.0.0-win32.zip build/win32/SHA256SUMS; do
+for file in build/win32/ORBELA.exe build/win64/ORBELA.exe build/win32/SHA256SUMS "$(cd "$tmp/one" && ls build/win32/*.zip)"; do
     cmp "$tmp/one/$file" "$tmp/second/clone/ORBELA_XB/$file" && echo "same bytes: $file" || status=1
 done
 exit $status
