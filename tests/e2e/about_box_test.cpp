@@ -3,11 +3,16 @@
 // hand-offs observed through a stand-in browser and mail program.
 #include <fstream>
 
-#include "driver.h"
-#include "maker.h"
+#include "fixture.h"
 #include "resource.h"
 
 namespace {
+
+// The maker's addresses and notice line.
+const char* const kHomePage = "http://www.example.org/orbela/";
+const char* const kListingPage = "http://www.example.org/programy/";
+const char* const kMail = "orbela@example.org";
+const char* const kNotice = "Výukový program zdarma";
 
 class About : public ProgramTest {
 protected:
@@ -26,7 +31,7 @@ protected:
         HWND box = ownedBox(main, kChangeMs);
         EXPECT_EQ(box ? text(box) + "|" + itemText(box, IDC_ABOUT_NAME) + "|" + itemText(box, IDC_ABOUT_NOTICE) + "|" +
                             itemText(box, IDC_ABOUT_MAIL) : "no box",
-                  "About|ORBELA_XB 1.0.0|" MAKER_NOTICE "|" MAKER_MAIL);
+                  std::string("About|ORBELA_XB " ORBELA_VERSION "|") + kNotice + "|" + kMail);
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is enabled behind the box";
         return box;
     }
@@ -72,28 +77,38 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
     }
     HWND box = open();
     ASSERT_NE(box, nullptr);
-    // The address is painted in blue and underlined from client (160, 140):
-    // a blue line under it at least 100 pixels long, and that blue nowhere
-    // else in the box but in its icon.
+    // The address is painted whole, in blue and underlined from client
+    // (160, 140) in the system font: a blue line under it exactly as long
+    // as the address is wide in that font, and that blue nowhere else in
+    // the box but in its icon.
+    SIZE address{};
+    paintedImage(1, 1, [&](HDC dc) {
+        HGDIOBJ old = SelectObject(dc, CreateFontA(0, 0, 0, 0, 0, FALSE, TRUE, FALSE, 0, 0, 0, 0, 0, "System"));
+        GetTextExtentPoint32A(dc, kHomePage, int(strlen(kHomePage)), &address);
+        DeleteObject(SelectObject(dc, old));
+    });
     RECT icon;
     GetWindowRect(GetDlgItem(box, IDC_ABOUT_ICON), &icon);
     MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&icon), 2);
-    int underline = 0, elsewhere = 0;
+    RECT underline{};
+    int elsewhere = 0;
     waitUntil([&] {
         const Image shot = captureScreen(clientOnScreen(box));
-        underline = elsewhere = 0;
+        underline = {};
+        elsewhere = 0;
         for (int y = 0; y < shot.height; ++y)
             for (int x = 0, run = 0; x < shot.width; ++x) {
                 run = shot.at(x, y) == 0x0000FF ? run + 1 : 0;
-                if (run && x >= 160 && y >= 140 && y < 160)
-                    underline = std::max(underline, run);
-                else if (run && !PtInRect(&icon, POINT{x, y}))
+                if (run > underline.right - underline.left && y >= 140 && y < 140 + address.cy)
+                    underline = {x + 1 - run, y, x + 1, y + 1};
+                else if (run && !PtInRect(&icon, POINT{x, y}) && (y < 140 || y >= 140 + address.cy))
                     ++elsewhere;
             }
-        return underline >= 100;
+        return underline.left == 160 && underline.right - underline.left == address.cx;
     }, kChangeMs);
     EXPECT_EQ(elsewhere, 0) << "blue outside the address";
-    EXPECT_GE(underline, 100) << "no blue line under the address";
+    EXPECT_EQ(underline.left, 160) << "where the underline starts";
+    EXPECT_EQ(underline.right - underline.left, address.cx) << "underline against the address's width";
     RECT client = clientOnScreen(box);
     const std::pair<POINT, int> clicks[] = {  // where, and which control is there (0: the box itself)
         {{client.left + 6, client.bottom - 6}, 0},
@@ -117,7 +132,7 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
         ASSERT_EQ(ChildWindowFromPointEx(box, inBox, CWP_SKIPINVISIBLE), id ? GetDlgItem(box, id) : box);
         ASSERT_TRUE(activate(box));
         clickAt(at);
-        expected.push_back(id == IDC_ABOUT_MAIL ? "mailto:" MAKER_MAIL : MAKER_LISTING_PAGE);
+        expected.push_back(id == IDC_ABOUT_MAIL ? std::string("mailto:") + kMail : kListingPage);
         waitUntil([&] { return handedOff().size() >= expected.size(); }, 8000);
         EXPECT_EQ(lines, expected) << "hand-offs so far";
         EXPECT_TRUE(IsWindowVisible(box)) << "the box closed";

@@ -4,13 +4,28 @@
 #include <functional>
 #include <set>
 
-#include "driver.h"
+#include "fixture.h"
 #include "resource.h"
 
 namespace {
 
 const char* const kEarth = "Země 5.98e24";
 const char* const kSun = "Slunce 1.987e30";
+
+// A message as the tests compare it: a short one whole; a long one by what
+// can go wrong with it: its first and last words (the right box for the
+// right button), its length and lines (whole), and its letters with
+// diacritics, which must all be Czech ones (the text decoded as
+// Windows-1250).
+std::string gist(const std::string& cp1250) {
+    if (cp1250.size() <= 40) return cp1250;
+    const std::string czech = "áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ";
+    size_t accented = 0, other = 0;
+    for (char c : cp1250) (czech.find(c) != std::string::npos ? accented : other) += (c & 0x80) != 0;
+    return cp1250.substr(0, 12) + "…" + cp1250.substr(cp1250.size() - 12) + " (" + std::to_string(cp1250.size()) +
+           " characters, " + std::to_string(std::count(cp1250.begin(), cp1250.end(), '\n') + 1) + " lines, " +
+           std::to_string(accented) + " Czech letters with diacritics, " + std::to_string(other) + " other)";
+}
 
 // Whether `icon`, drawn `size` pixels square over the colour of the top
 // left pixel of the screen area `r`, stands anywhere in that area.
@@ -78,11 +93,12 @@ protected:
     }
 
     // The message box that opens over the disabled window must show
-    // "caption | text | buttons | icon" (the icon "question", "none" when
-    // the text stands where an icon would, or "another"); null if none.
+    // "caption | gist of the text | buttons | icon" (the icon "question",
+    // "none" when the text stands where an icon would, or "another"); null
+    // if none.
     HWND expectBox(const std::string& expected) {
         HWND box = ownedBox(main, kChangeMs), icon = box ? GetDlgItem(box, kBoxIcon) : nullptr;
-        std::string seen = box ? text(box) + " | " + itemText(box, kBoxText) + " |" : "no box";
+        std::string seen = box ? text(box) + " | " + gist(itemText(box, kBoxText)) + " |" : "no box";
         for (HWND c = GetWindow(box, GW_CHILD); box && c; c = GetWindow(c, GW_HWNDNEXT))
             if (className(c) == "Button" && IsWindowVisible(c)) seen += " " + text(c);
         RECT r{}, t{};
@@ -127,41 +143,40 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
 
 // What the coloured texts show, as the screen shows them: their ink on the
 // menu colour and no other colour (a group box: in its caption strip, with
-// its frame); the title pixel for pixel in 22-pixel italic Times New Roman.
+// its frame); the title pixel for pixel as 22-pixel italic Times New Roman
+// draws it. Each text is plain ASCII, and the labels name their units.
 TEST_F(StartUp, TextsAndColours) {
     const COLORREF m = GetSysColor(COLOR_MENU);
     const uint32_t menu = GetRValue(m) << 16 | GetGValue(m) << 8 | GetBValue(m), blue = 0x0000FF;
-    const std::tuple<int, const char*, uint32_t> cases[] = {  // the ink as 0xRRGGBB
+    const std::tuple<int, const char*, uint32_t> cases[] = {  // a part of the text, the ink as 0xRRGGBB
         {IDC_TITLE, "Kosmicke rychlosti", 0xFFFFA0},
         {IDC_RESULT, "0.00", 0xFF00A0},
-        {IDC_LABEL_DISTANCE, "Vzdalenost od stredu centr. telesa v metrech.", blue},
-        {IDC_LABEL_MASS, "Hmotnost centralniho telesa v kilogramech", blue},
-        {IDC_LABEL_RESULT, "Vysledna rychlost v metrech za sekundu", blue},
+        {IDC_LABEL_DISTANCE, " v metrech.", blue},
+        {IDC_LABEL_MASS, " v kilogramech", blue},
+        {IDC_LABEL_RESULT, " v metrech za sekundu", blue},
         {IDC_STATUS, "ORBELA_XB", blue},
         {IDC_GROUP_INPUT, "Zadani", blue},
         {IDC_GROUP_RESULT, "Vysledek", blue},
         {IDC_GROUP_DEFS, "Definice kosm. rychlosti", blue},
     };
     ASSERT_TRUE(activate(main));
-    for (const auto& [id, label, ink] : cases) {
+    for (const auto& [id, part, ink] : cases) {
         SCOPED_TRACE(::testing::Message() << "control " << id);
-        EXPECT_EQ(itemText(main, id), label);
+        const std::string label = itemText(main, id);
+        EXPECT_TRUE(label.find(part) != std::string::npos && std::all_of(label.begin(), label.end(), [](char c) {
+            return c > 0;
+        })) << "\"" << shown(label) << "\" wants \"" << part << "\" and no diacritics";
         RECT r = clientOnScreen(item(id));
         const bool group = className(item(id)) == "Button";
         r.bottom = group ? r.top + 10 : r.bottom;
-        // The title as it must look: its text in 22-pixel italic Times New Roman, pale yellow on the menu colour.
         const Image title = id != IDC_TITLE ? Image{} : paintedImage(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
-            LOGFONTA lf;
-            GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-            lf.lfHeight = -22;
-            lf.lfItalic = 1;
-            lstrcpyA(lf.lfFaceName, "Times New Roman");
             RECT all{0, 0, r.right - r.left, r.bottom - r.top};
             FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
-            HGDIOBJ old = SelectObject(dc, CreateFontIndirectA(&lf));
+            HGDIOBJ old = SelectObject(dc, CreateFontW(-22, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0,
+                                                       0, 0, 0, L"Times New Roman"));
             SetTextColor(dc, RGB(ink >> 16, ink >> 8 & 0xFF, ink & 0xFF));
             SetBkMode(dc, TRANSPARENT);
-            DrawTextW(dc, widen(label).c_str(), -1, &all, DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK);
+            DrawTextW(dc, widen(label).c_str(), -1, &all, DT_CENTER | DT_WORDBREAK);
             DeleteObject(SelectObject(dc, old));
         });
         std::set<uint32_t> seen;
@@ -175,6 +190,60 @@ TEST_F(StartUp, TextsAndColours) {
                                                  << " (the title as 22-pixel italic Times New Roman), "
                                                  << seen.size() << " colours seen";
     }
+}
+
+// The drawing, the bitmap of res/MYBMP.bmp, stands pixel for pixel at its
+// own size in the middle of its frame (give or take a pixel of rounding).
+TEST_F(StartUp, DrawingCentredAtItsOwnSize) {
+    HANDLE file = LoadImageA(nullptr, envPath("ORBELA_DRAWING").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectW(file, sizeof bm, &bm)) << "cannot read " << envPath("ORBELA_DRAWING") << " (ORBELA_DRAWING)";
+    const Image drawing = paintedImage(bm.bmWidth, bm.bmHeight, [&](HDC dc) {
+        HDC from = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(from, file);
+        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
+        DeleteObject(SelectObject(from, old));
+        DeleteDC(from);
+    });
+    const RECT frame = clientOnScreen(item(IDC_PICTURE));
+    POINT found{-1, -1};
+    ASSERT_TRUE(activate(main));
+    waitUntil([&] {
+        const Image shot = captureScreen(frame);
+        for (int y = 0; y + drawing.height <= shot.height; ++y)
+            for (int x = 0; x + drawing.width <= shot.width; ++x) {
+                bool same = true;
+                for (int j = 0; j < drawing.height && same; ++j)
+                    same = std::equal(drawing.px.begin() + j * drawing.width, drawing.px.begin() + (j + 1) * drawing.width,
+                                      shot.px.begin() + (y + j) * shot.width + x);
+                if (same) {
+                    found = {x, y};
+                    return true;
+                }
+            }
+        return false;
+    }, kChangeMs);
+    const POINT centred{(frame.right - frame.left - drawing.width) / 2, (frame.bottom - frame.top - drawing.height) / 2};
+    EXPECT_TRUE(std::abs(found.x - centred.x) <= 1 && std::abs(found.y - centred.y) <= 1)
+        << "the " << drawing.width << " x " << drawing.height << " drawing stands at " << found.x << ", " << found.y
+        << " in its frame, not at " << centred.x << ", " << centred.y << " (-1: nowhere)";
+}
+
+// No button of the window is framed as the default one: with the focus in
+// the distance box, Kruhova r.I and Unikova r.II look as Cancel does at
+// their edges.
+TEST_F(StartUp, NoButtonFramedAsTheDefault) {
+    ASSERT_TRUE(enter(IDC_DISTANCE, "6378000"));
+    auto edges = [&](int id) {
+        const Image shot = captureScreen(clientOnScreen(item(id)));
+        std::vector<uint32_t> ring;
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x)
+                if (x < 2 || y < 2 || x >= shot.width - 2 || y >= shot.height - 2) ring.push_back(shot.at(x, y));
+        return ring;
+    };
+    EXPECT_TRUE(edges(IDOK) == edges(IDCANCEL)) << "Kruhova r.I";
+    EXPECT_TRUE(edges(IDC_ESCAPE) == edges(IDCANCEL)) << "Unikova r.II";
 }
 
 // Tab goes round the controls and back to the first; Shift+Tab goes back.
@@ -254,10 +323,10 @@ TEST_F(Velocity, ButtonsAndEnterAndTheInputError) {
 // Every box of the main window: the definitions by a click or by Enter on
 // the button (focused by Tab), the usage by Alt+N, N, and the exit question
 // by every way to close the window. Each is answered by a key or a click
-// in turn, OK or No, which leaves the window as it was; then Yes ends the
-// program with exit code 0.
+// in turn, OK or No, which leaves the window as it was; then Enter, its
+// default button Ano, ends the program with exit code 0.
 TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
-    const char* const question = "ORBELA_XB 1.0.0 | Chcete ukončit? | &Ano &Ne | question";
+    const char* const question = "ORBELA_XB " ORBELA_VERSION " | Chcete ukončit? | &Ano &Ne | question";
     auto menuItem = [&](WORD menu, WORD entry) {  // by the access keys: Alt+menu, then the entry's
         return [=] {
             pressKey(menu, {VK_MENU});
@@ -268,22 +337,20 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
     auto clickOn = [&](int id) { return [=] { click(item(id)); }; };
     const std::pair<std::function<void()>, const char*> cases[] = {
         {clickOn(IDC_DEF1),
-         "Prvni kosm.rychlost | 1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n zanedbatelné "
-         "hmotnosti po kruhové dráze, obvykle\n na úrovni povrchu tělesa. | OK | none"},
+         "Prvni kosm.rychlost | 1. kosmická …rchu tělesa. (131 characters, 3 lines, 10 Czech letters with "
+         "diacritics, 0 other) | OK | none"},
         {[&] {
              tabTo(main, IDC_DEF2);
              pressKey(VK_RETURN);
          },
-         "Druhá kosm.rychlost | 2. kosmická rychlost - minimální úniková rychlost. | OK | none"},
+         "Druhá kosm.rychlost | 2. kosmická …vá rychlost. (50 characters, 1 lines, 5 Czech letters with diacritics, "
+         "0 other) | OK | none"},
         {clickOn(IDC_DEF3),
-         "Třetí kosm.rychlost | 3. kosmická rychlost - někdy používaný pojem pro\n rychlost potřebnou k úniku z "
-         "gravitačního působení centrální hvězdy (Slunce). | OK | none"},
+         "Třetí kosm.rychlost | 3. kosmická …dy (Slunce). (127 characters, 2 lines, 14 Czech letters with "
+         "diacritics, 0 other) | OK | none"},
         {menuItem('N', 'N'),  // Napoveda, Navod
-         "Help | Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. "
-         "Vzdalenost\nZemě Měsíc bude 3.84e8 a do comboboxu zadáte hmotnost centrálního tělesa v kilogramech.\n"
-         "Pak zvolíte Kruhova r.I ,to je vypočet první kosmicke rychlosti a, nebo Unikova r.II,\nto  je Druhá "
-         "kosmická rychlost. Pokud dosadíte hmotnost Slunce, bude Druhá kosmická rychlost\nzároveň Třetí "
-         "kosmickou, porotože se družice začne neustále vzdalovat od Slunce. | OK | none"},
+         "Help | Do editboxu …t od Slunce. (449 characters, 5 lines, 24 Czech letters with diacritics, 0 other) | "
+         "OK | none"},
         {[] { pressKey(VK_ESCAPE); }, question},
         {clickOn(IDCANCEL), question},
         {[&] { clickAt(closeBoxPoint(main)); }, question},
@@ -300,7 +367,10 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
         cases[i].first();
         HWND box = expectBox(cases[i].second);
         ASSERT_TRUE(box && activate(box));
-        i % 2 ? click(GetDlgItem(box, yes ? IDYES : no ? IDNO : IDOK)) : pressKey(yes ? 'A' : no ? 'N' : VK_RETURN);
+        if (yes)
+            pressKey(VK_RETURN);  // Ano, the default button
+        else
+            i % 2 ? click(GetDlgItem(box, no ? IDNO : IDOK)) : pressKey(no ? 'N' : VK_RETURN);
         if (yes) break;
         ASSERT_TRUE(waitGone(box)) << "the box stays open";
         EXPECT_EQ(WaitForSingleObject(process, 300), WAIT_TIMEOUT) << "the program ended";

@@ -1,7 +1,7 @@
 // The real program through a long day of use: four hundred velocity
 // commands and eighty About boxes must leave its memory, GDI
 // objects and windows where they were.
-#include "driver.h"
+#include "fixture.h"
 
 #include <psapi.h>
 #include <winternl.h>
@@ -64,7 +64,7 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
         for (int i = 0; i < boxes && !HasFailure(); ++i) {
             PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
             HWND box = ownedBox(main, kChangeMs);
-            ASSERT_TRUE(box && itemText(box, IDC_ABOUT_NAME) == "ORBELA_XB 1.0.0") << "About box " << i;
+            ASSERT_TRUE(box && itemText(box, IDC_ABOUT_NAME) == "ORBELA_XB " ORBELA_VERSION) << "About box " << i;
             InvalidateRect(box, nullptr, TRUE);
             ASSERT_TRUE(waitUntil([&] { return !GetUpdateRect(box, nullptr, FALSE); }, kChangeMs)) << "not painted";
             PostMessageW(box, WM_CLOSE, 0, 0);

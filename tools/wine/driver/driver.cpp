@@ -206,26 +206,26 @@ RECT clientOnScreen(HWND wnd) {
     return r;
 }
 
-void ProgramTest::SetUp() {
-    const std::string exe = envPath("ORBELA_EXE");
+bool startProgram(const std::string& exe, const char* caption, Program& program, DWORD ms) {
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "cannot start \"" << exe << "\" (ORBELA_EXE), error " << GetLastError();
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);
-    process = pi.hProcess;
-    pid = pi.dwProcessId;
-    ASSERT_TRUE(waitUntil([&] { return (main = findWindow("#32770", nullptr, pid)) && text(main) == "ORBELA_XB"; },
-                          kAppearMs)) << "no window \"ORBELA_XB\" within " << kAppearMs << " ms";
+    program.process = pi.hProcess;
+    program.pid = pi.dwProcessId;
+    return waitUntil([&] {
+        return (program.main = findWindow("#32770", nullptr, program.pid)) && text(program.main) == caption;
+    }, ms);
 }
 
-void ProgramTest::TearDown() {
-    if (!process) return;
-    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
-        TerminateProcess(process, 99);
-        WaitForSingleObject(process, kChangeMs);
+void endProgram(Program& program) {
+    if (!program.process) return;
+    if (WaitForSingleObject(program.process, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(program.process, 99);
+        WaitForSingleObject(program.process, kChangeMs);
     }
-    CloseHandle(process);
+    CloseHandle(program.process);
+    program = Program{};
 }

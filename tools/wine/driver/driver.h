@@ -1,9 +1,9 @@
-// Drives the real program's windows from another process, the way a user
-// does: keystrokes and clicks in; texts, focus and pixels out. Texts are
-// Windows-1250 bytes, the program's own encoding.
+// Drives a program's windows from another process, the way a user does:
+// keystrokes and clicks in; texts, focus and pixels out. Texts are
+// Windows-1250 bytes, ORBELA's own encoding. The window tests, the
+// screenshot program and the start-up benchmark all use it.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -77,20 +77,14 @@ Image captureScreen(const RECT& r);
 // A window's client area on the screen.
 RECT clientOnScreen(HWND wnd);
 
-// Starts the program under test (ORBELA_EXE) before each test and ends it
-// after; the same tests run against the 64-bit build and the 32-bit product.
-class ProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    HWND item(int id) const { return GetDlgItem(main, id); }
-    // Where control `id` holds its text: itself, or a combo box's edit field.
-    HWND field(int id) const {
-        HWND edit = FindWindowExA(item(id), nullptr, "Edit", nullptr);
-        return edit ? edit : item(id);
-    }
-
+// A program started by startProgram: its process and its main window.
+struct Program {
     HANDLE process = nullptr;
     DWORD pid = 0;
     HWND main = nullptr;
 };
+// Starts `exe` and waits up to `ms` for its main window, a dialog captioned
+// `caption`; false if it did not start or showed no such window.
+bool startProgram(const std::string& exe, const char* caption, Program& program, DWORD ms = kAppearMs);
+// Ends the program if it still runs and lets go of its process.
+void endProgram(Program& program);
