@@ -51,7 +51,7 @@ class ReleaseArchive(unittest.TestCase):
         self.assertEqual(set(re.findall(r"LANGUAGE (\d+), (\d+)", script)), {("9", "1")}, "English (United States)")
 
     def test_holds_exactly_the_program_and_a_czech_read_me_for_windows(self):
-        self.assertEqual(self.names, ["CTIMNE.txt", "ORBELA.exe"])
+        self.assertEqual(self.names, ["CTIMNE.txt", "LICENSE", "ORBELA.exe"])
         self.assertTrue(self.read_me.startswith(b"\xef\xbb\xbf"), "UTF-8 byte order mark")
         text = self.read_me.decode("utf-8-sig")
         self.assertNotIn("\n", text.replace("\r\n", ""), "CRLF line ends only")
