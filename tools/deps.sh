@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     googletest libbenchmark-dev clang libclang-rt-14-dev
     wine wine64 wine32:i386 fonts-wine xvfb imagemagick unzip
+    librsvg2-bin icoutils fonts-dejavu-core
 )
 
 sudo=""

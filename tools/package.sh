@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the 32-bit product and packs the release archive
-# build/win32/ORBELA_XB-<version>-win32.zip (what CMake installs: ORBELA.exe and
-# a Czech read-me), then writes and prints build/win32/SHA256SUMS for the
-# archive and the program in it.
+# build/win32/ORBELA_XB-<version>-win32.zip (what CMake installs: ORBELA.exe,
+# a Czech read-me and the licence), then writes and prints
+# build/win32/SHA256SUMS for the archive and the program in it.
 #
 # The archive is the same bytes from every clean build of a commit: entries in
 # name order, each dated SOURCE_DATE_EPOCH (by default the last commit's time),

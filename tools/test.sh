@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Runs every test of ORBELA_XB: the image generator's; the core's natively,
-# with sanitizers and fuzzed (both with and without 128-bit integers, the
-# latter the 32-bit product's arithmetic), and under Wine on the Windows C
-# runtime as a 32-bit and as a 64-bit program, the velocity table in each; the release archive and the same bytes
-# from two clean builds; and the window tests, which drive the 32-bit
-# product and the 64-bit build under Wine. Tests of 32-bit programs are
-# skipped, and say so, where the machine has no way to run them; the route
-# is printed first.
+# Runs every test of ORBELA_XB: the drawing and icons in res/ against their
+# sources; the core's natively, with sanitizers and fuzzed (with and without
+# 128-bit integers, the latter the 32-bit product's arithmetic), and under
+# Wine on the Windows C runtime as a 32-bit and as a 64-bit program, each
+# checking every row of the velocity table; the release archive and the
+# same bytes from two clean builds; and the window tests, which drive the
+# 32-bit product and the 64-bit build under Wine. Tests of 32-bit programs
+# are skipped, and say so, where the machine has no way to run them; the
+# route is printed first.
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 fuzz_seconds=${ORBELA_FUZZ_SECONDS:-60}
 
 start=$SECONDS
 step() { printf '\n=== %s (at %d s)\n' "$*" $((SECONDS - start)); }
 
-step "image generator"
-python3 -m unittest discover -s tests/tools -v 2>&1
+step "art: res/ as res/art/ renders it"
+tools/render-art.sh --check
 
 for preset in linux linux-asan linux-asan-noint128; do
     step "core, native ($preset)"

@@ -1,6 +1,6 @@
 """The release archive as a user gets it: its checksums hold when checked the
-way the README tells; it holds the 32-bit program and the Czech read-me, and
-nothing else; the program needs no DLL beyond Windows' own, and its
+way the README tells; it holds the 32-bit program, its licence and the Czech
+read-me, and nothing else; the program needs no DLL beyond Windows' own, and its
 resources are the very bytes of the 64-bit build's, which the window tests
 drive everywhere.
 
@@ -58,8 +58,8 @@ class ReleaseArchive(unittest.TestCase):
                       for path in (self.path, os.environ["ORBELA_EXE64"]))
         self.assertTrue(ours == wide, "%d bytes of resources, the 64-bit build %d" % (len(ours), len(wide)))
 
-    def test_holds_exactly_the_program_and_a_czech_read_me_for_windows(self):
-        self.assertEqual(self.names, ["CTIMNE.txt", "ORBELA.exe"])
+    def test_holds_exactly_the_program_its_licence_and_a_czech_read_me_for_windows(self):
+        self.assertEqual(self.names, ["CTIMNE.txt", "LICENSE", "ORBELA.exe"])
         self.assertTrue(self.read_me.startswith(b"\xef\xbb\xbf"), "UTF-8 byte order mark")
         text = self.read_me.decode("utf-8-sig")
         self.assertNotIn("\n", text.replace("\r\n", ""), "CRLF line ends only")
