@@ -8,34 +8,15 @@
 // visible; the programs take turns, so all see the same conditions. The
 // calculator may be given more than once: as the 64-bit build and as the
 // 32-bit product.
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "driver.h"
+
 namespace {
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
-{
-    auto* s = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[16] = L"";
-    GetClassNameW(hwnd, cls, 16);
-    if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
@@ -59,12 +40,11 @@ double TimeToWindow(const char* exe)
     QueryPerformanceCounter(&t0);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return -1;
-    Search s = {pi.dwProcessId, nullptr};
     double ms = -1;
     for (;;) {
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&s));
+        const HWND found = findWindow("#32770", nullptr, pi.dwProcessId);
         QueryPerformanceCounter(&t1);
-        if (s.found != nullptr) {
+        if (found != nullptr) {
             ms = 1000 * Seconds(t0, t1);
             break;
         }

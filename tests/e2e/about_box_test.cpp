@@ -90,25 +90,22 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
     RECT icon;
     GetWindowRect(GetDlgItem(box, IDC_ABOUT_ICON), &icon);
     MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&icon), 2);
-    RECT underline{};
-    int elsewhere = 0;
+    int start = -1, longest = 0, elsewhere = 0;
     waitUntil([&] {
         const Image shot = captureScreen(clientOnScreen(box));
-        underline = {};
-        elsewhere = 0;
+        longest = elsewhere = 0;
         for (int y = 0; y < shot.height; ++y)
             for (int x = 0, run = 0; x < shot.width; ++x) {
                 run = shot.at(x, y) == 0x0000FF ? run + 1 : 0;
-                if (run > underline.right - underline.left && y >= 140 && y < 140 + address.cy)
-                    underline = {x + 1 - run, y, x + 1, y + 1};
-                else if (run && !PtInRect(&icon, POINT{x, y}) && (y < 140 || y >= 140 + address.cy))
-                    ++elsewhere;
+                const bool line = y >= 140 && y < 140 + address.cy;
+                if (line && run > longest) start = x + 1 - (longest = run);
+                elsewhere += run && !line && !PtInRect(&icon, POINT{x, y});
             }
-        return underline.left == 160 && underline.right - underline.left == address.cx;
+        return start == 160 && longest == address.cx;
     }, kChangeMs);
     EXPECT_EQ(elsewhere, 0) << "blue outside the address";
-    EXPECT_EQ(underline.left, 160) << "where the underline starts";
-    EXPECT_EQ(underline.right - underline.left, address.cx) << "underline against the address's width";
+    EXPECT_EQ(std::to_string(start) + " + " + std::to_string(longest), "160 + " + std::to_string(address.cx))
+        << "where the underline starts + its length, against the address's width";
     RECT client = clientOnScreen(box);
     const std::pair<POINT, int> clicks[] = {  // where, and which control is there (0: the box itself)
         {{client.left + 6, client.bottom - 6}, 0},

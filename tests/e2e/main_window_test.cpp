@@ -6,6 +6,7 @@
 
 #include "fixture.h"
 #include "resource.h"
+#include "texts.h"
 
 namespace {
 
@@ -27,6 +28,20 @@ std::string gist(const std::string& cp1250) {
            std::to_string(accented) + " Czech letters with diacritics, " + std::to_string(other) + " other)";
 }
 
+// Where `part` stands pixel for pixel in `whole`; {-1, -1} if nowhere.
+POINT find(const Image& whole, const Image& part) {
+    for (int y = 0; y + part.height <= whole.height; ++y)
+        for (int x = 0; x + part.width <= whole.width; ++x) {
+            bool same = true;
+            for (int j = 0; j < part.height && same; ++j) {
+                const auto row = part.px.begin() + j * part.width;
+                same = std::equal(row, row + part.width, whole.px.begin() + (y + j) * whole.width + x);
+            }
+            if (same) return {x, y};
+        }
+    return {-1, -1};
+}
+
 // Whether `icon`, drawn `size` pixels square over the colour of the top
 // left pixel of the screen area `r`, stands anywhere in that area.
 bool showsIcon(const RECT& r, HICON icon, int size) {
@@ -38,14 +53,7 @@ bool showsIcon(const RECT& r, HICON icon, int size) {
         DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
         DeleteObject(bg);
     });
-    for (int y = 0; icon && y + size <= shot.height; ++y)
-        for (int x = 0; x + size <= shot.width; ++x) {
-            bool same = true;
-            for (int j = 0; j < size && same; ++j)
-                for (int i = 0; i < size && same; ++i) same = shot.at(x + i, y + j) == drawn.at(i, j);
-            if (same) return true;
-        }
-    return false;
+    return icon && find(shot, drawn).x >= 0;
 }
 
 class Window : public ProgramTest {
@@ -208,21 +216,7 @@ TEST_F(StartUp, DrawingCentredAtItsOwnSize) {
     const RECT frame = clientOnScreen(item(IDC_PICTURE));
     POINT found{-1, -1};
     ASSERT_TRUE(activate(main));
-    waitUntil([&] {
-        const Image shot = captureScreen(frame);
-        for (int y = 0; y + drawing.height <= shot.height; ++y)
-            for (int x = 0; x + drawing.width <= shot.width; ++x) {
-                bool same = true;
-                for (int j = 0; j < drawing.height && same; ++j)
-                    same = std::equal(drawing.px.begin() + j * drawing.width, drawing.px.begin() + (j + 1) * drawing.width,
-                                      shot.px.begin() + (y + j) * shot.width + x);
-                if (same) {
-                    found = {x, y};
-                    return true;
-                }
-            }
-        return false;
-    }, kChangeMs);
+    waitUntil([&] { return (found = find(captureScreen(frame), drawing)).x >= 0; }, kChangeMs);
     const POINT centred{(frame.right - frame.left - drawing.width) / 2, (frame.bottom - frame.top - drawing.height) / 2};
     EXPECT_TRUE(std::abs(found.x - centred.x) <= 1 && std::abs(found.y - centred.y) <= 1)
         << "the " << drawing.width << " x " << drawing.height << " drawing stands at " << found.x << ", " << found.y
@@ -271,12 +265,9 @@ enum class Press { Click, EnterOnButton, EnterInDistance, EnterInMass };
 TEST_F(Velocity, ButtonsAndEnterAndTheInputError) {
     const size_t read = 65534;
     auto framed = [&](const std::string& tail) {  // a Czech label, Czech words and `tail`
-        std::string s = "Vzdálenost od středu Země: ", fill = "žluťoučký kůň úpěl ďábelské ódy ";
-        while (s.size() + tail.size() < read) s += fill.substr(0, read - tail.size() - s.size());
-        return s + tail;
+        return texts::repeated("Vzdálenost od středu Země: žluťoučký kůň úpěl ďábelské ódy ", read - tail.size()) + tail;
     };
-    std::string highBytes;
-    for (size_t i = 0; i < read; ++i) highBytes += char(0x80 + i % 0x80);
+    const std::string highBytes = texts::highBytes(read);
     struct Case {
         int line;
         std::string distance, mass;
