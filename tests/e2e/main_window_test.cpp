@@ -138,12 +138,13 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
     GetWindowRect(main, &caption);
     caption = {caption.left, caption.top, caption.left + 48,
                caption.top + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME)};
-    HMODULE exe = LoadLibraryExA(envPath("ORBELA_EXE").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    auto icon = [&](int id) { return HICON(LoadImageA(exe, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0)); };
-    EXPECT_TRUE(waitUntil([&] { return showsIcon(caption, icon(IDI_SMALL), 16); }, kChangeMs))
-        << "the caption does not show the icon IDI_SMALL";
-    EXPECT_FALSE(showsIcon(caption, icon(IDI_APP), 16)) << "the caption shows the program icon IDI_APP";
+    auto icon = [](const char* file) {
+        return HICON(LoadImageA(nullptr, (envPath("ORBELA_RES") + "\\" + file).c_str(), IMAGE_ICON, 16, 16,
+                                LR_LOADFROMFILE));
+    };
+    EXPECT_TRUE(waitUntil([&] { return showsIcon(caption, icon("small.ico"), 16); }, kChangeMs))
+        << "the caption does not show the small icon of res/small.ico";
+    EXPECT_FALSE(showsIcon(caption, icon("app.ico"), 16)) << "the caption shows the program icon of res/app.ico";
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
         << "a maximise box or a sizing border, or no minimise box";
@@ -203,9 +204,10 @@ TEST_F(StartUp, TextsAndColours) {
 // The drawing, the bitmap of res/MYBMP.bmp, stands pixel for pixel at its
 // own size in the middle of its frame (give or take a pixel of rounding).
 TEST_F(StartUp, DrawingCentredAtItsOwnSize) {
-    HANDLE file = LoadImageA(nullptr, envPath("ORBELA_DRAWING").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    const std::string path = envPath("ORBELA_RES") + "\\MYBMP.bmp";
+    HANDLE file = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     BITMAP bm{};
-    ASSERT_TRUE(GetObjectW(file, sizeof bm, &bm)) << "cannot read " << envPath("ORBELA_DRAWING") << " (ORBELA_DRAWING)";
+    ASSERT_TRUE(GetObjectW(file, sizeof bm, &bm)) << "cannot read " << path << " (ORBELA_RES)";
     const Image drawing = paintedImage(bm.bmWidth, bm.bmHeight, [&](HDC dc) {
         HDC from = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(from, file);
