@@ -14,6 +14,10 @@ distance, each step rounded to a double, then the correctly rounded root.
 Rows:
   example  the calculator's own examples;
   random   distances and masses across the whole range of doubles;
+  binary   a velocity in every binary order of magnitude from 2^-7 to
+           2^70, where the printer turns from fractions to whole numbers
+           and from 64-bit to longer ones, in every sixteenth beyond, and
+           in the last below the square root of the largest double;
   result   random ones whose velocity has hundredths worth printing;
   tie      velocities exactly halfway between two hundredths (odd eighths),
            which print with an even last digit, and the doubles either side;
@@ -115,6 +119,15 @@ def rows(rng):
         yield kind, distance, mass, "example"
     for _ in range(100):
         yield rng.choice(list(KINDS)), number(rng, rng.randint(-323, 307)), number(rng, rng.randint(-323, 307)), "random"
+    for k in list(range(-7, 71)) + list(range(71, 512, 16)) + [511]:   # no finite velocity reaches 2^512
+        while True:
+            kind, log_v = rng.choice(list(KINDS)), (k + rng.random()) * math.log10(2)
+            distance = number(rng, rng.randint(-323, min(60, int(296 - 2 * log_v))))
+            mass = mass_for(rng, kind, distance, log_v)
+            v = velocity(kind, distance, mass) if mass and float(mass) <= DBL_MAX else 0.0
+            if 0 < v < math.inf and math.frexp(v)[1] - 1 == k:
+                yield kind, distance, mass, "binary"
+                break
     wanted = {"result": 60, "x87": 50, "range": 20}
     while any(wanted.values()):
         kind, branch = rng.choice(list(KINDS)), rng.randrange(4)
