@@ -42,8 +42,8 @@ class ReleaseArchive(unittest.TestCase):
         for name in (self.archive, self.archive.with_name("SHA256SUMS")):
             shutil.copy(name, download)
         run("unzip", "-q", self.archive.name, "ORBELA.exe", cwd=download)
-        checked = run("sha256sum", "-c", "SHA256SUMS", cwd=download).decode()
-        self.assertEqual(checked, "%s: OK\nORBELA.exe: OK\n" % self.archive.name)
+        checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=download, capture_output=True, text=True)
+        self.assertEqual(checked.stdout, "%s: OK\nORBELA.exe: OK\n" % self.archive.name, checked.stderr)
 
     def test_program_is_a_32_bit_windowed_program_on_windows_dlls_alone(self):
         pe = struct.unpack_from("<I", self.exe, 0x3C)[0]
