@@ -98,8 +98,12 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
             for (int x = 0, run = 0; x < shot.width; ++x) {
                 run = shot.at(x, y) == 0x0000FF ? run + 1 : 0;
                 const bool line = y >= 140 && y < 140 + address.cy;
-                if (line && run > longest) start = x + 1 - (longest = run);
-                elsewhere += run && !line && !PtInRect(&icon, POINT{x, y});
+                if (line && run > longest) {
+                    longest = run;
+                    start = x + 1 - run;
+                } else if (run && !line && !PtInRect(&icon, POINT{x, y})) {
+                    ++elsewhere;
+                }
             }
         return start == 160 && longest == address.cx;
     }, kChangeMs);
