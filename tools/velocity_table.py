@@ -50,12 +50,12 @@ def text(v):
 def rounded(x, bits):
     """A positive fraction to `bits` significant bits, ties to even, with
     no bound on the exponent."""
-    shift = bits - (x.numerator.bit_length() - x.denominator.bit_length())
-    quotient, rest = divmod(x.numerator << max(shift, 0), x.denominator << max(-shift, 0))
+    shift = bits - (x.numerator.bit_length() - x.denominator.bit_length()) + 1
+    quotient = 1 << bits
     while quotient >= 1 << bits:
         shift -= 1
-        quotient, rest = divmod(x.numerator << max(shift, 0), x.denominator << max(-shift, 0))
-    divisor = x.denominator << max(-shift, 0)
+        divisor = x.denominator << max(-shift, 0)
+        quotient, rest = divmod(x.numerator << max(shift, 0), divisor)
     if 2 * rest > divisor or (2 * rest == divisor and quotient & 1):
         quotient += 1
     return Fraction(quotient) / Fraction(2) ** shift
