@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "cp1250.h"
 #include "dlgAbout.h"
 #include "funkceCZ.h"
 #include "resource.h"
@@ -21,21 +22,26 @@ const COLORREF kTitleColour  = RGB(255, 255, 160);
 const COLORREF kResultColour = RGB(255, 0, 160);
 const COLORREF kLabelColour  = RGB(0, 0, 255);
 
-const char kDefinition1[] =
-    "1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n"
+// The texts of the message boxes, captions and texts, in Windows-1250.
+constexpr auto kDefinition1Caption = cp1250(u8"Prvni kosm.rychlost");
+constexpr auto kDefinition1 = cp1250(
+    u8"1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n"
     " zanedbatelné hmotnosti po kruhové dráze, obvykle\n"
-    " na úrovni povrchu tělesa.";
-const char kDefinition2[] =
-    "2. kosmická rychlost - minimální úniková rychlost.";
-const char kDefinition3[] =
-    "3. kosmická rychlost - někdy používaný pojem pro\n"
-    " rychlost potřebnou k úniku z gravitačního působení centrální hvězdy (Slunce).";
-const char kUsage[] =
-    "Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. Vzdalenost\n"
+    " na úrovni povrchu tělesa.");
+constexpr auto kDefinition2Caption = cp1250(u8"Druhá kosm.rychlost");
+constexpr auto kDefinition2 = cp1250(
+    u8"2. kosmická rychlost - minimální úniková rychlost.");
+constexpr auto kDefinition3Caption = cp1250(u8"Třetí kosm.rychlost");
+constexpr auto kDefinition3 = cp1250(
+    u8"3. kosmická rychlost - někdy používaný pojem pro\n"
+    " rychlost potřebnou k úniku z gravitačního působení centrální hvězdy (Slunce).");
+constexpr auto kUsageCaption = cp1250(u8"Help");
+constexpr auto kUsage = cp1250(
+    u8"Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. Vzdalenost\n"
     "Země Měsíc bude 3.84e8 a do comboboxu zadáte hmotnost centrálního tělesa v kilogramech.\n"
     "Pak zvolíte Kruhova r.I ,to je vypočet první kosmicke rychlosti a, nebo Unikova r.II,\n"
     "to  je Druhá kosmická rychlost. Pokud dosadíte hmotnost Slunce, bude Druhá kosmická rychlost\n"
-    "zároveň Třetí kosmickou, porotože se družice začne neustále vzdalovat od Slunce.";
+    "zároveň Třetí kosmickou, porotože se družice začne neustále vzdalovat od Slunce.");
 
 INT_PTR OnInitDialog(HWND hWnd)
 {
@@ -90,9 +96,11 @@ void RunVelocityCommand(HWND hWnd, VelocityKind kind)
     GlobalFree(text2);
 }
 
+constexpr auto kExitQuestion = cp1250(u8"Chcete ukončit?");
+
 void AskExit(HWND hWnd)
 {
-    if (MessageBoxA(hWnd, "Chcete ukončit?", ORBELA_NAME_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxA(hWnd, kExitQuestion, ORBELA_NAME_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     EndDialog(hWnd, IDM_EXIT);
     PostQuitMessage(0);
@@ -103,10 +111,10 @@ INT_PTR OnCommand(HWND hWnd, WORD wId)
     switch (wId) {
     case IDOK:       RunVelocityCommand(hWnd, VelocityKind::Circular); break;
     case IDC_ESCAPE: RunVelocityCommand(hWnd, VelocityKind::Escape); break;
-    case IDC_DEF1:   MessageBoxA(hWnd, kDefinition1, "Prvni kosm.rychlost", MB_OK); break;
-    case IDC_DEF2:   MessageBoxA(hWnd, kDefinition2, "Druhá kosm.rychlost", MB_OK); break;
-    case IDC_DEF3:   MessageBoxA(hWnd, kDefinition3, "Třetí kosm.rychlost", MB_OK); break;
-    case IDM_HELP:   MessageBoxA(hWnd, kUsage, "Help", MB_OK); break;
+    case IDC_DEF1:   MessageBoxA(hWnd, kDefinition1, kDefinition1Caption, MB_OK); break;
+    case IDC_DEF2:   MessageBoxA(hWnd, kDefinition2, kDefinition2Caption, MB_OK); break;
+    case IDC_DEF3:   MessageBoxA(hWnd, kDefinition3, kDefinition3Caption, MB_OK); break;
+    case IDM_HELP:   MessageBoxA(hWnd, kUsage, kUsageCaption, MB_OK); break;
     case IDM_ABOUT:  OpenAboutBox(hWnd); break;
     case IDCANCEL:
     case IDM_EXIT:   AskExit(hWnd); break;
