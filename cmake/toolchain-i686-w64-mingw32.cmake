@@ -1,6 +1,5 @@
-# 32-bit Windows, the product.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows, the product, with MinGW-w64's GCC.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+set(MINGW_COMPILER gcc)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
-
