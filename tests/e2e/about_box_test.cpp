@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "fixture.h"
-#include "resource.h"
 
 namespace {
 
@@ -13,6 +12,32 @@ const char* const kHomePage = "http://www.example.org/orbela/";
 const char* const kListingPage = "http://www.example.org/programy/";
 const char* const kMail = "orbela@example.org";
 const char* const kNotice = "Výukový program zdarma";
+
+const std::string kName = "ORBELA_XB " ORBELA_VERSION;
+
+// The texts a box shows, from the top down and left to right (a picture's
+// control holds the picture's name, which it does not show).
+std::string textsDown(HWND box) {
+    std::vector<std::pair<std::pair<LONG, LONG>, std::string>> texts;
+    RECT r;
+    for (HWND c = GetWindow(box, GW_CHILD); box && c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG kind = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
+        const bool picture = className(c) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
+        if (IsWindowVisible(c) && !picture && GetWindowRect(c, &r) && !text(c).empty())
+            texts.push_back({{r.top, r.left}, text(c)});
+    }
+    std::sort(texts.begin(), texts.end());
+    std::string all;
+    for (const auto& t : texts) all += "|" + t.second;
+    return all;
+}
+
+// The flag of res/about.ico, at the standard icon size, as the box shows
+// it: its top left corner on the screen, or {-1, -1}.
+POINT flagIn(HWND box) {
+    const int size = GetSystemMetrics(SM_CXICON);
+    return iconAt(clientOnScreen(box), iconFile("about.ico", size), size);
+}
 
 class About : public ProgramTest {
 protected:
@@ -29,9 +54,13 @@ protected:
         if (!waitMenu(pid)) return nullptr;
         pressKey('O');
         HWND box = ownedBox(main, kChangeMs);
-        EXPECT_EQ(box ? text(box) + "|" + itemText(box, IDC_ABOUT_NAME) + "|" + itemText(box, IDC_ABOUT_NOTICE) + "|" +
-                            itemText(box, IDC_ABOUT_MAIL) : "no box",
-                  std::string("About|ORBELA_XB " ORBELA_VERSION "|") + kNotice + "|" + kMail);
+        EXPECT_EQ(box ? text(box) + textsDown(box) : "no box", "About|" + kName + "|" + kNotice + "|" + kMail + "|OK");
+        POINT flag{-1, -1};
+        EXPECT_TRUE(box && waitUntil([&] { return (flag = flagIn(box)).x >= 0; }, kChangeMs))
+            << "the box does not show the flag of res/about.ico";
+        const int size = GetSystemMetrics(SM_CXICON);
+        EXPECT_LT(iconAt(clientOnScreen(box), iconFile("app.ico", size), size).x, 0)
+            << "the box shows the program's icon of res/app.ico";
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is enabled behind the box";
         return box;
     }
@@ -39,18 +68,20 @@ protected:
 
 // Esc leaves the box open; OK, Enter on OK, the close box and Alt+F4 close it.
 TEST_F(About, WaysInAndOut) {
+    const char* ways[] = {"a click on OK", "Enter on OK", "a click on the close box", "Alt+F4"};
     for (int way = 0; way < 4; ++way) {
-        SCOPED_TRACE(::testing::Message() << "way out " << way);
+        SCOPED_TRACE(::testing::Message() << "the way out by " << ways[way]);
         HWND box = open(way % 2);
         ASSERT_TRUE(box && activate(box));
         pressKey(VK_ESCAPE);
         // Tab still moves the focus within the box: the key before it has been taken.
-        const int before = focusId(box);
+        HWND before = focused(box);
         pressKey(VK_TAB);
-        ASSERT_TRUE(waitUntil([&] { return focusId(box) != before; }, kChangeMs)) << "Tab after Esc";
+        ASSERT_TRUE(waitUntil([&] { return focused(box) != before; }, kChangeMs)) << "Tab after Esc";
         ASSERT_TRUE(IsWindowVisible(box) && ownedBox(main) == box) << "Esc closed the box, or another opened";
-        if (way == 0) click(GetDlgItem(box, IDOK));
-        if (way == 1 && tabTo(box, IDOK)) pressKey(VK_RETURN);
+        HWND ok = buttonCaptioned(box, "OK");
+        if (way == 0) click(ok);
+        if (way == 1 && tabTo(box, ok)) pressKey(VK_RETURN);
         if (way == 2) clickAt(closeBoxPoint(box));
         if (way == 3) pressKey(VK_F4, {VK_MENU});
         ASSERT_TRUE(waitGone(box)) << "the box is still open";
@@ -87,9 +118,10 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
         GetTextExtentPoint32A(dc, kHomePage, int(strlen(kHomePage)), &address);
         DeleteObject(SelectObject(dc, old));
     });
-    RECT icon;
-    GetWindowRect(GetDlgItem(box, IDC_ABOUT_ICON), &icon);
-    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&icon), 2);
+    const int size = GetSystemMetrics(SM_CXICON);
+    POINT flag = flagIn(box);
+    ScreenToClient(box, &flag);
+    const RECT icon{flag.x, flag.y, flag.x + size, flag.y + size};
     int start = -1, longest = 0, elsewhere = 0;
     waitUntil([&] {
         const Image shot = captureScreen(clientOnScreen(box));
@@ -111,13 +143,19 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
     EXPECT_EQ(std::to_string(start) + " + " + std::to_string(longest), "160 + " + std::to_string(address.cx))
         << "where the underline starts + its length, against the address's width";
     RECT client = clientOnScreen(box);
-    const std::pair<POINT, int> clicks[] = {  // where, and which control is there (0: the box itself)
-        {{client.left + 6, client.bottom - 6}, 0},
-        {centreOf(GetDlgItem(box, IDC_ABOUT_ICON)), IDC_ABOUT_ICON},
-        {centreOf(GetDlgItem(box, IDC_ABOUT_NAME)), IDC_ABOUT_NAME},
-        {centreOf(GetDlgItem(box, IDC_ABOUT_NOTICE)), IDC_ABOUT_NOTICE},
-        {{client.left + 200, client.top + 148}, 0},  // the painted address
-        {centreOf(GetDlgItem(box, IDC_ABOUT_MAIL)), IDC_ABOUT_MAIL},
+    const std::string listing = kListingPage, mail = std::string("mailto:") + kMail;
+    const struct {
+        const char* what;
+        POINT at;
+        bool onBox;  // no control there
+        const std::string& address;  // what the shell is handed
+    } clicks[] = {
+        {"the box's bottom left corner", {client.left + 6, client.bottom - 6}, true, listing},
+        {"the flag", {client.left + icon.left + size / 2, client.top + icon.top + size / 2}, false, listing},
+        {"the name", centreOf(showing(box, kName)), false, listing},
+        {"the notice", centreOf(showing(box, kNotice)), false, listing},
+        {"the painted address", {client.left + 200, client.top + 148}, true, listing},
+        {"the e-mail button", centreOf(buttonCaptioned(box, kMail)), false, mail},
     };
     std::vector<std::string> expected, lines;
     auto handedOff = [&] {
@@ -126,20 +164,20 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     };
-    for (const auto& [at, id] : clicks) {
-        SCOPED_TRACE(::testing::Message() << "a click on control " << id);
+    for (const auto& [what, at, onBox, address] : clicks) {
+        SCOPED_TRACE(::testing::Message() << "a click on " << what);
         POINT inBox = at;
         ScreenToClient(box, &inBox);
-        ASSERT_EQ(ChildWindowFromPointEx(box, inBox, CWP_SKIPINVISIBLE), id ? GetDlgItem(box, id) : box);
+        ASSERT_EQ(ChildWindowFromPointEx(box, inBox, CWP_SKIPINVISIBLE) == box, onBox);
         ASSERT_TRUE(activate(box));
         clickAt(at);
-        expected.push_back(id == IDC_ABOUT_MAIL ? std::string("mailto:") + kMail : kListingPage);
+        expected.push_back(address);
         waitUntil([&] { return handedOff().size() >= expected.size(); }, 8000);
         EXPECT_EQ(lines, expected) << "hand-offs so far";
         EXPECT_TRUE(IsWindowVisible(box)) << "the box closed";
     }
     ASSERT_TRUE(activate(box));
-    click(GetDlgItem(box, IDOK));
+    click(buttonCaptioned(box, "OK"));
     ASSERT_TRUE(waitGone(box));
     Sleep(1500);  // no hand-off may come this long after the last one
     EXPECT_EQ(handedOff(), expected) << "hand-offs after the box closed";

@@ -1,22 +1,97 @@
 // Starts the program under test (ORBELA_EXE) before each test and ends it
 // after: the same tests run against the 64-bit build and the 32-bit product.
+// The controls a test acts on and reads are found as a user finds them:
+// the buttons by their captions, the fields and the result under the
+// labels that name them.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "driver.h"
+
+constexpr char kDistanceLabel[] = "Vzdalenost od stredu centr. telesa v metrech.";
+constexpr char kMassLabel[] = "Hmotnost centralniho telesa v kilogramech";
+constexpr char kResultLabel[] = "Vysledna rychlost v metrech za sekundu";
+
+// Where `part` stands pixel for pixel in `whole`; {-1, -1} if nowhere.
+inline POINT find(const Image& whole, const Image& part) {
+    for (int y = 0; y + part.height <= whole.height; ++y)
+        for (int x = 0; x + part.width <= whole.width; ++x) {
+            bool same = true;
+            for (int j = 0; j < part.height && same; ++j) {
+                const auto row = part.px.begin() + j * part.width;
+                same = std::equal(row, row + part.width, whole.px.begin() + (y + j) * whole.width + x);
+            }
+            if (same) return {x, y};
+        }
+    return {-1, -1};
+}
+
+// An icon of res/ (ORBELA_RES) as the window system makes it `size` pixels square.
+inline HICON iconFile(const char* file, int size) {
+    return HICON(LoadImageA(nullptr, (envPath("ORBELA_RES") + "\\" + file).c_str(), IMAGE_ICON, size, size,
+                            LR_LOADFROMFILE));
+}
+
+// Where on the screen `icon`, drawn `size` pixels square over the colour of
+// the top left pixel of the screen area `r`, stands in that area: its top
+// left corner, or {-1, -1}.
+inline POINT iconAt(const RECT& r, HICON icon, int size) {
+    const Image shot = captureScreen(r);
+    const Image drawn = paintedImage(size, size, [&](HDC mem) {
+        HBRUSH bg = CreateSolidBrush(RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF));
+        RECT all{0, 0, size, size};
+        FillRect(mem, &all, bg);
+        DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        DeleteObject(bg);
+    });
+    const POINT at = icon ? find(shot, drawn) : POINT{-1, -1};
+    return at.x < 0 ? at : POINT{r.left + at.x, r.top + at.y};
+}
 
 class ProgramTest : public ::testing::Test, protected Program {
 protected:
+    HWND circular = nullptr, escape = nullptr, cancel = nullptr, definition[3] = {};
+    HWND distance = nullptr, mass = nullptr, result = nullptr;
+    std::map<HWND, std::string> names;  // each of them by its caption, or [its label]
+
     void SetUp() override {
         ASSERT_TRUE(startProgram(envPath("ORBELA_EXE"), "ORBELA_XB", *this))
             << "no window \"ORBELA_XB\" of \"" << envPath("ORBELA_EXE") << "\" (ORBELA_EXE) within " << kAppearMs << " ms";
+        const struct {
+            const char* text;
+            bool button;  // else a label, with the control under it
+            HWND* found;
+        } controls[] = {
+            {"Kruhova r.I", true, &circular},
+            {"Unikova r.II", true, &escape},
+            {"Cancel", true, &cancel},
+            {"Prvni kosm. rychlost", true, &definition[0]},
+            {"Druha kosm. rychlost", true, &definition[1]},
+            {"Treti kosm. rychlost", true, &definition[2]},
+            {kDistanceLabel, false, &distance},
+            {kMassLabel, false, &mass},
+            {kResultLabel, false, &result},
+        };
+        for (const auto& c : controls) {
+            *c.found = c.button ? buttonCaptioned(main, c.text) : under(main, showing(main, c.text));
+            ASSERT_NE(*c.found, nullptr) << (c.button ? "no one button \"" : "no one label \"") << c.text << "\""
+                                         << (c.button ? "" : ", or nothing under it");
+            names[*c.found] = c.button ? c.text : std::string("[") + c.text + "]";
+        }
     }
     void TearDown() override { endProgram(*this); }
-    HWND item(int id) const { return GetDlgItem(main, id); }
-    // Where control `id` holds its text: itself, or a combo box's edit field.
-    HWND field(int id) const {
-        HWND edit = FindWindowExA(item(id), nullptr, "Edit", nullptr);
-        return edit ? edit : item(id);
+
+    // Where a control holds its text: itself, or a combo box's edit field.
+    static HWND field(HWND control) {
+        HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+        return edit ? edit : control;
+    }
+    // A control by its name, for messages.
+    std::string name(HWND control) {
+        return names.count(control) ? names[control] : control ? "\"" + text(control) + "\"" : "nothing";
     }
 };

@@ -1,13 +1,20 @@
 #include "driver.h"
 
+#include <climits>
 #include <cstdlib>
+
+std::string narrow(const std::wstring& w) {
+    std::string s(w.size() * 4, '\0');
+    s.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr)));
+    return s;
+}
 
 namespace {
 
-std::string narrow(const std::wstring& w, UINT cp) {
-    std::string s(w.size() * 4, '\0');
-    s.resize(size_t(WideCharToMultiByte(cp, 0, w.data(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr)));
-    return s;
+std::wstring widen(const std::string& s, UINT cp) {
+    std::wstring w(s.size(), L'\0');
+    w.resize(size_t(MultiByteToWideChar(cp, 0, s.data(), int(s.size()), w.data(), int(w.size()))));
+    return w;
 }
 
 // Sends the input, then lets the foreground window's thread take it in.
@@ -79,24 +86,72 @@ std::string text(HWND wnd, DWORD ms) {
     if (buf.empty() || !SendMessageTimeoutW(wnd, WM_GETTEXT, buf.size(), LPARAM(buf.data()), SMTO_NORMAL, ms, &got))
         return "<no answer>";
     buf.resize(got);
-    return narrow(buf, 1250);
+    return narrow(buf);
 }
 
-bool setText(HWND wnd, const std::string& cp1250, DWORD ms) {
+bool setText(HWND wnd, const std::string& utf8, DWORD ms) {
     DWORD_PTR r = 0;
-    return SendMessageTimeoutW(wnd, WM_SETTEXT, 0, LPARAM(widen(cp1250).c_str()), SMTO_NORMAL, ms, &r) && r;
+    return SendMessageTimeoutW(wnd, WM_SETTEXT, 0, LPARAM(widen(utf8).c_str()), SMTO_NORMAL, ms, &r) && r;
 }
 
-std::wstring widen(const std::string& s) {
-    std::wstring w(s.size(), L'\0');
-    w.resize(size_t(MultiByteToWideChar(1250, 0, s.data(), int(s.size()), w.data(), int(w.size()))));
-    return w;
-}
+std::wstring widen(const std::string& utf8) { return widen(utf8, CP_UTF8); }
 
-std::string shown(const std::string& cp1250) {
+std::string fromCp1250(const std::string& bytes) { return narrow(widen(bytes, 1250)); }
+
+std::string shown(const std::string& utf8) {
     std::string out;
-    for (char c : narrow(widen(cp1250), CP_UTF8)) out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    for (char c : utf8) out += c == '\n' ? std::string("\\n") : std::string(1, c);
     return out;
+}
+
+namespace {
+
+std::vector<HWND> visibleChildren(HWND dlg) {
+    std::vector<HWND> found;
+    for (HWND c = GetWindow(dlg, GW_CHILD); dlg && c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsWindowVisible(c)) found.push_back(c);
+    return found;
+}
+
+LONG buttonKind(HWND wnd) {
+    return className(wnd) == "Button" ? GetWindowLongW(wnd, GWL_STYLE) & BS_TYPEMASK : -1;
+}
+
+template <class F>
+HWND theOne(HWND dlg, F matches) {
+    HWND found = nullptr;
+    for (HWND c : visibleChildren(dlg))
+        if (matches(c)) {
+            if (found) return nullptr;
+            found = c;
+        }
+    return found;
+}
+
+}  // namespace
+
+HWND buttonCaptioned(HWND dlg, const std::string& caption) {
+    return theOne(dlg, [&](HWND c) {
+        return (buttonKind(c) == BS_PUSHBUTTON || buttonKind(c) == BS_DEFPUSHBUTTON) && text(c) == caption;
+    });
+}
+
+HWND showing(HWND dlg, const std::string& shown) {
+    return theOne(dlg, [&](HWND c) { return text(c) == shown; });
+}
+
+HWND under(HWND dlg, HWND label) {
+    RECT l, r;
+    if (!GetWindowRect(label, &l)) return nullptr;
+    HWND nearest = nullptr;
+    LONG distance = LONG_MAX;
+    for (HWND c : visibleChildren(dlg))
+        if (c != label && buttonKind(c) != BS_GROUPBOX && GetWindowRect(c, &r) && r.top >= l.bottom - 1 &&
+            r.left < l.right && r.right > l.left && r.top - l.bottom < distance) {
+            nearest = c;
+            distance = r.top - l.bottom;
+        }
+    return nearest;
 }
 
 bool activate(HWND wnd) {
@@ -126,9 +181,9 @@ void pressKey(WORD vk, std::initializer_list<WORD> mods) {
     send(in);
 }
 
-void typeText(const std::string& cp1250) {
+void typeText(const std::string& utf8) {
     std::vector<INPUT> in;
-    for (wchar_t c : widen(cp1250))
+    for (wchar_t c : widen(utf8))
         for (DWORD up : {0, KEYEVENTF_KEYUP}) in.push_back(key(0, WORD(c), KEYEVENTF_UNICODE | up));
     send(in);
 }
@@ -164,17 +219,17 @@ POINT closeBoxPoint(HWND wnd) {
                  r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }
 
-int focusId(HWND dlg) {
+HWND focused(HWND dlg) {
     HWND f = threadInfo(dlg).hwndFocus, parent = f ? GetParent(f) : nullptr;
-    return GetDlgCtrlID(parent && parent != dlg && className(parent) == "ComboBox" ? parent : f);
+    return parent && parent != dlg && className(parent) == "ComboBox" ? parent : f;
 }
 
-bool tabTo(HWND dlg, int id) {
-    for (int i = 0; i < 12 && focusId(dlg) != id; ++i) {
+bool tabTo(HWND dlg, HWND control) {
+    for (int i = 0; i < 12 && focused(dlg) != control; ++i) {
         pressKey(VK_TAB);
-        waitUntil([&] { return focusId(dlg) == id; }, 200);
+        waitUntil([&] { return focused(dlg) == control; }, 200);
     }
-    return focusId(dlg) == id;
+    return control && focused(dlg) == control;
 }
 
 Image paintedImage(int width, int height, const std::function<void(HDC)>& paint) {

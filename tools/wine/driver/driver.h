@@ -1,7 +1,8 @@
 // Drives a program's windows from another process, the way a user does:
-// keystrokes and clicks in; texts, focus and pixels out. Texts are
-// Windows-1250 bytes, ORBELA's own encoding. The window tests, the
-// screenshot program and the start-up benchmark all use it.
+// keystrokes and clicks in; texts, focus and pixels out. Texts are UTF-8,
+// read and written as the window system's Unicode, whatever code page the
+// program uses. The window tests, the screenshot program and the start-up
+// benchmark all use it.
 #pragma once
 
 #include <windows.h>
@@ -45,25 +46,38 @@ inline bool waitGone(HWND wnd) { return waitUntil([&] { return !IsWindowVisible(
 // A window's text, waiting up to `ms` for a window busy with a long one.
 std::string text(HWND wnd, DWORD ms = 2000);
 inline std::string itemText(HWND dlg, int id) { return text(GetDlgItem(dlg, id)); }
-bool setText(HWND wnd, const std::string& cp1250, DWORD ms = kChangeMs);
-std::wstring widen(const std::string& cp1250);
-// Windows-1250 bytes as readable UTF-8, line breaks escaped.
-std::string shown(const std::string& cp1250);
+bool setText(HWND wnd, const std::string& utf8, DWORD ms = kChangeMs);
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& wide);
+// Windows-1250 bytes as UTF-8.
+std::string fromCp1250(const std::string& bytes);
+// A text with its line breaks escaped, for messages.
+std::string shown(const std::string& utf8);
+
+// What a user finds on a dialog: a push button by its caption, a control
+// by the text it shows, and the field or text that stands right under a
+// label. Each is the one visible control of its kind; null if there is
+// none, or more than one.
+HWND buttonCaptioned(HWND dlg, const std::string& caption);
+HWND showing(HWND dlg, const std::string& text);
+// The control below `label` nearest to it, overlapping it across (group
+// boxes, which frame others, aside).
+HWND under(HWND dlg, HWND label);
 
 // Brings `wnd` to the foreground and waits until it is active and holds
 // the focus (itself or a child).
 bool activate(HWND wnd);
 void pressKey(WORD vk, std::initializer_list<WORD> mods = {});
-void typeText(const std::string& cp1250);
+void typeText(const std::string& utf8);
 void clickAt(POINT screen);
 POINT centreOf(HWND wnd);
 inline void click(HWND wnd) { clickAt(centreOf(wnd)); }
 // A screen point in the close box of `wnd`'s caption.
 POINT closeBoxPoint(HWND wnd);
-// The control id of the focus in `dlg`'s thread (the edit field of a
-// combo box counts as the combo box), and Tab until it is `id`.
-int focusId(HWND dlg);
-bool tabTo(HWND dlg, int id);
+// The control that has the focus in `dlg`'s thread (the edit field of a
+// combo box counts as the combo box), and Tab until it is `control`.
+HWND focused(HWND dlg);
+bool tabTo(HWND dlg, HWND control);
 
 // Pixels, 0x00RRGGBB, row by row from the top.
 struct Image {
