@@ -11,11 +11,16 @@ fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../tools/wine/lib.sh"
 
-# Tests of the 32-bit product say so; they are skipped, loudly, where no
-# route runs 32-bit programs (CTest's SKIP_RETURN_CODE).
+# Tests of the 32-bit product say so. Where no route runs 32-bit programs
+# they are skipped, loudly (CTest's SKIP_RETURN_CODE), or fail where
+# everything must run: under CI (CI=true) or with ORBELA_REQUIRE_ALL=1.
 if [ "${ORBELA_NEEDS_32BIT:-0}" = 1 ]; then
     route=$(orbela_route32)
     if ! orbela_runs32 "$route"; then
+        if [ "${CI:-}" = true ] || [ "${ORBELA_REQUIRE_ALL:-0}" = 1 ]; then
+            echo "FAILED: the 32-bit program cannot run here, and every test must: ${route#none: }" >&2
+            exit 1
+        fi
         echo "SKIPPED: the 32-bit program cannot run here: ${route#none: }" >&2
         exit 77
     fi

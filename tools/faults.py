@@ -5,10 +5,12 @@ the sources, runs the suites each names, and prints whether they caught it.
     tools/faults.py [--tree COMMIT] [ID ...]
 
 The copy is made of COMMIT (default: the working tree as it is, uncommitted
-changes included) in build/faults/tree and built once; each fault is then
-planted, the suites it names are built and run, and the copy is put back.
-A fault is caught when a suite's tests fail; one whose build fails, or
-whose text is no longer in its file, is reported as such. Logs go to
+changes included) in build/faults/tree, and every preset configured there.
+A suite is a CTest label: each fault is planted, the presets whose tests
+carry its suites' labels are built and those tests run as CI runs them
+(CI=true: a test that cannot run fails), and the copy is put back. A fault
+is caught when a suite's tests fail; one whose build fails, or whose text
+is no longer in its file, is reported as such. Logs go to
 build/faults/logs/<ID>.log. Exits with 1 when a fault was missed.
 
 It takes long (about half a minute a window fault, more where a build tree
@@ -16,6 +18,7 @@ must be made anew) and is not part of tools/test.sh: run it before and
 after changing the tests, so that no catch is lost.
 """
 import glob
+import json
 import os
 import shutil
 import subprocess
@@ -26,40 +29,27 @@ WORK = os.path.join(ROOT, "build", "faults")
 TREE = os.path.join(WORK, "tree")
 
 
-def archive_env():
-    archive = sorted(glob.glob(os.path.join(TREE, "build/win32/ORBELA_XB-*-win32.zip")))
-    return {"ORBELA_ARCHIVE": archive[-1] if archive else "", "ORBELA_EXE64": "build/win64/ORBELA.exe"}
+def presets():
+    with open(os.path.join(ROOT, "CMakePresets.json"), encoding="utf-8") as f:
+        return [p["name"] for p in json.load(f)["configurePresets"] if not p.get("hidden")]
 
 
-def build(*presets):
-    return [f"cmake --preset {p} >/dev/null && cmake --build --preset {p}" for p in presets]
+def suites():
+    """Every CTest label of every preset's tree, and the presets that have
+    it: a fault's suites are labels, run where they are."""
+    found = {}
+    for preset in presets():
+        subprocess.run(f"cmake --preset {preset}", shell=True, cwd=TREE, check=True, stdout=subprocess.DEVNULL)
+        listing = subprocess.run(["ctest", "--preset", preset, "--print-labels"], cwd=TREE, check=True,
+                                 capture_output=True, text=True).stdout
+        for label in listing.split("All Labels:", 1)[-1].split():
+            found.setdefault(label, []).append(preset)
+    return found
 
 
-def ctest(preset, pattern=""):
-    return [f"ctest --preset {preset} --no-tests=error" + (f" -R '{pattern}'" if pattern else "")]
-
-
-# Each suite: the commands that build it, then those that test. The window
-# tests are 64-bit programs of the win64 tree, whichever build they drive.
-SUITES = {
-    "core": (build("linux"), ctest("linux")),
-    "core-noint128": (build("linux-asan-noint128"), ctest("linux-asan-noint128")),
-    "core.win32": (build("win32"), ctest("win32", r"^core\.")),
-    "core.win64": (build("win64"), ctest("win64", r"^core\.")),
-    "release": (["cmake --preset win64 >/dev/null && cmake --build --preset win64 --target ORBELA",
-                 "tools/package.sh"],
-                ["python3 -m unittest discover -s tests/release"]),
-    "same-bytes": ([], ["tests/release/same_bytes.sh"]),
-    "art": ([], ["tools/render-art.sh && tools/render-art.sh --check"]),
-}
-for program in ("win64", "win32"):
-    for suite in ("StartUp", "Velocity", "Messages", "About", "Release"):
-        SUITES[f"e2e.{program}.{suite}"] = (build(*sorted({"win64", program})), ctest("win64", rf"^e2e\.{program}\.{suite}$"))
-
-
-def read_faults(path):
-    """Blocks of `ID what`, then indented `suites:`, `file:` and the text
-    (`- ` lines) that the replacement (`+ ` lines) takes the place of."""
+def read_faults(path, labels):
+    """Blocks of `ID what`, then indented `suites:` (labels), `file:` and the
+    text (`- ` lines) that the replacement (`+ ` lines) takes the place of."""
     faults = []
     for number, line in enumerate(open(path, encoding="utf-8"), 1):
         line = line.rstrip("\n")
@@ -79,17 +69,18 @@ def read_faults(path):
         else:
             sys.exit(f"{path}:{number}: cannot read: {line}")
     for fault in faults:
-        unknown = [s for s in fault["suites"] if s not in SUITES]
+        unknown = [s for s in fault["suites"] if s not in labels]
         if unknown or not fault["suites"] or not fault["edits"]:
             sys.exit(f"{path}: fault {fault['id']}: no edit, no suite or unknown suites {unknown}")
     return faults
 
 
-def sh(command, log, env=None):
+def sh(command, log):
+    """Runs a command in the copy as CI would: a test that cannot run fails."""
     log.write(f"\n$ {command}\n")
     log.flush()
     return subprocess.run(command, shell=True, cwd=TREE, stdout=log, stderr=subprocess.STDOUT,
-                          env=dict(os.environ, **(env or {}))).returncode == 0
+                          env=dict(os.environ, CI="true")).returncode == 0
 
 
 def copy_tree(commit):
@@ -131,7 +122,7 @@ def restore(fault):
     forget_builds(fault)
 
 
-def run(fault):
+def run(fault, labels):
     problem = plant(fault)
     if problem:
         restore(fault)
@@ -140,13 +131,13 @@ def run(fault):
     verdict = "missed"
     with open(os.path.join(WORK, "logs", fault["id"] + ".log"), "w") as log:
         for suite in fault["suites"]:
-            builds, tests = SUITES[suite]
-            if not all(sh(c, log) for c in builds):
-                verdict = f"build fails ({suite})" if verdict == "missed" else verdict
-                continue
-            env = archive_env() if suite == "release" else None
-            if not all(sh(c, log, env) for c in tests):
-                verdict = f"caught ({suite})"
+            for preset in labels[suite]:
+                if not sh(f"cmake --preset {preset} >/dev/null && cmake --build --preset {preset}", log):
+                    verdict = f"build fails ({suite})" if verdict == "missed" else verdict
+                elif not sh(f"ctest --preset {preset} -L '^{suite.replace('.', '[.]')}$'", log):
+                    verdict = f"caught ({suite})"
+                    break
+            if verdict.startswith("caught"):
                 break
     restore(fault)
     return verdict
@@ -157,11 +148,12 @@ def main():
     commit = None
     if args[:1] == ["--tree"]:
         commit, args = args[1], args[2:]
-    faults = [f for f in read_faults(os.path.join(ROOT, "tools", "faults.txt")) if not args or f["id"] in args]
     copy_tree(commit)
+    labels = suites()
+    faults = [f for f in read_faults(os.path.join(ROOT, "tools", "faults.txt"), labels) if not args or f["id"] in args]
     missed = 0
     for fault in faults:
-        verdict = run(fault)
+        verdict = run(fault, labels)
         missed += not verdict.startswith("caught")
         print(f"{fault['id']:5} {verdict:34} {fault['what']}", flush=True)
     print(f"{len(faults) - missed} of {len(faults)} caught")
