@@ -27,8 +27,10 @@ TREE = os.path.join(WORK, "tree")
 
 
 def archive_env():
-    archive = sorted(glob.glob(os.path.join(TREE, "build/win32/ORBELA_XB-*-win32.zip")))
-    return {"ORBELA_ARCHIVE": archive[-1] if archive else "", "ORBELA_EXE64": "build/win64/ORBELA.exe"}
+    """The archive and the checksum file that tools/package.sh wrote last."""
+    packed = os.path.join(TREE, "build/win32/packed.txt")
+    archive, sums = ((open(packed).read().split() if os.path.exists(packed) else []) + ["", ""])[:2]
+    return {"ORBELA_ARCHIVE": archive, "ORBELA_SUMS": sums, "ORBELA_EXE64": "build/win64/ORBELA.exe"}
 
 
 def build(*presets):

@@ -39,7 +39,8 @@ done
 
 step "release archive"
 tools/package.sh
-ORBELA_ARCHIVE=$(orbela_archive) ORBELA_EXE64=build/win64/ORBELA.exe \
+{ read -r archive; read -r sums; } <build/win32/packed.txt
+ORBELA_ARCHIVE=$archive ORBELA_SUMS=$sums ORBELA_EXE64=build/win64/ORBELA.exe \
     python3 -m unittest discover -s tests/release -v 2>&1
 
 step "release built twice from clean clones: the same bytes"
