@@ -33,7 +33,9 @@ if [ -n "$changes" ]; then
     why="the working tree differs from commit $commit:"$'\n'$(sed -n 1,20p <<<"$changes")
     archive=$stem-snapshot-$commit-dirty-win32.zip
 elif [ -z "$(git tag --points-at HEAD --list "v$version")" ]; then
-    why="commit $commit is not tagged v$version (its tags: $(git tag --points-at HEAD | xargs echo))"
+    why="commit $commit is not tagged v$version"
+    tags=$(git tag --points-at HEAD | xargs echo)
+    [ -z "$tags" ] || why="$why, but $tags"
     archive=$stem-snapshot-$commit-win32.zip
 else
     why=
