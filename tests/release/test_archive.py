@@ -67,5 +67,6 @@ class ReleaseArchive(unittest.TestCase):
         self.assertTrue(self.read_me.startswith(b"\xef\xbb\xbf"), "UTF-8 byte order mark")
         text = self.read_me.decode("utf-8-sig")
         self.assertNotIn("\n", text.replace("\r\n", ""), "CRLF line ends only")
-        for phrase in ("kosmickou rychlost", "Kruhova r.I", "Unikova r.II", "Chcete ukončit?"):
+        for phrase in ("kosmickou rychlost", "Kruhova r.I", "Unikova r.II", "Chcete ukončit?", "Přesto spustit",
+                       "Get-FileHash"):
             self.assertIn(phrase, text)
