@@ -26,7 +26,8 @@ build "$tmp/one" 022 UTC0
 sleep 3
 build "$tmp/second/clone/ORBELA_XB" 077 JST-9
 status=0
-for file in build/win32/ORBELA.exe build/win64/ORBELA.exe build/win32/SHA256SUMS "$(cd "$tmp/one" && ls build/win32/*.zip)"; do
+# The archive and checksum file that package.sh made, as it names them.
+for file in build/win32/ORBELA.exe build/win64/ORBELA.exe $(cat "$tmp/one/build/win32/packed.txt"); do
     cmp "$tmp/one/$file" "$tmp/second/clone/ORBELA_XB/$file" && echo "same bytes: $file" || status=1
 done
 exit $status

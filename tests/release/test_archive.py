@@ -4,8 +4,10 @@ read-me, and nothing else; the program needs no DLL beyond Windows' own, and its
 resources are the very bytes of the 64-bit build's, which the window tests
 drive everywhere.
 
-    ORBELA_ARCHIVE=build/win32/ORBELA_XB-<version>-win32.zip ORBELA_EXE64=build/win64/ORBELA.exe \
-        python3 -m unittest discover -s tests/release
+    ORBELA_EXE64=build/win64/ORBELA.exe python3 -m unittest discover -s tests/release -p test_archive.py
+
+checks the archive and the checksum file that tools/package.sh wrote last,
+as it names them in build/win32/packed.txt.
 """
 import os
 import pathlib
@@ -18,6 +20,7 @@ import unittest
 import zipfile
 
 TOOLS = "x86_64-w64-mingw32-"
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 
 
 def run(*command, cwd=None):
@@ -26,7 +29,7 @@ def run(*command, cwd=None):
 
 class ReleaseArchive(unittest.TestCase):
     def setUp(self):
-        self.archive = pathlib.Path(os.environ["ORBELA_ARCHIVE"])
+        self.archive, self.sums = (ROOT / name for name in (ROOT / "build/win32/packed.txt").read_text().split())
         with zipfile.ZipFile(self.archive) as archive:
             self.names = sorted(archive.namelist())
             self.exe = archive.read("ORBELA.exe")
@@ -39,10 +42,10 @@ class ReleaseArchive(unittest.TestCase):
     def test_checksums_hold_as_the_readme_checks_them(self):
         download = self.folder / "download"
         download.mkdir()
-        for name in (self.archive, self.archive.with_name("SHA256SUMS")):
+        for name in (self.archive, self.sums):
             shutil.copy(name, download)
         run("unzip", "-q", self.archive.name, "ORBELA.exe", cwd=download)
-        checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=download, capture_output=True, text=True)
+        checked = subprocess.run(["sha256sum", "-c", self.sums.name], cwd=download, capture_output=True, text=True)
         self.assertEqual(checked.stdout, "%s: OK\nORBELA.exe: OK\n" % self.archive.name, checked.stderr)
 
     def test_program_is_a_32_bit_windowed_program_on_windows_dlls_alone(self):
@@ -63,5 +66,6 @@ class ReleaseArchive(unittest.TestCase):
         self.assertTrue(self.read_me.startswith(b"\xef\xbb\xbf"), "UTF-8 byte order mark")
         text = self.read_me.decode("utf-8-sig")
         self.assertNotIn("\n", text.replace("\r\n", ""), "CRLF line ends only")
-        for phrase in ("kosmickou rychlost", "Kruhova r.I", "Unikova r.II", "Chcete ukončit?"):
+        for phrase in ("kosmickou rychlost", "Kruhova r.I", "Unikova r.II", "Chcete ukončit?", "Přesto spustit",
+                       "Get-FileHash"):
             self.assertIn(phrase, text)
