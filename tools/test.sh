@@ -54,7 +54,9 @@ if ! wait "$fuzzing"; then
     cat "$logs/fuzz.log" "$logs/fuzz-noint128.log" 2>/dev/null
     exit 1
 fi
-grep -hE '^(Done|stat::(number_of_executed_units|new_units_added))|tests passed' "$logs/fuzz.log" "$logs/fuzz-noint128.log"
+for preset in fuzz fuzz-noint128; do
+    echo "$preset: $(grep -hE '^[0-9]+: (Done|stat::new_units_added)' "$logs/$preset.log" | sed 's/^[0-9]*: //' | tr -s ' \n' ' ')"
+done
 
 skipped=$(grep -h '(Skipped)$' "$logs"/*.log | sed 's/^[[:space:]]*[0-9]* - /  /' || true)
 if [ -n "$skipped" ]; then
