@@ -3,7 +3,7 @@
 // multiplications by a single limb.
 #include "bigint.h"
 
-#include "parse_decimal.h"
+#include "digits_value.h"
 
 namespace core {
 namespace {

@@ -9,6 +9,7 @@
 #include "decimal_to_double.h"
 
 #include "digit_comparison.h"
+#include "digits_value.h"
 #include "powers_of_five.h"
 #include "wide_multiply.h"
 
