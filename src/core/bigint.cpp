@@ -3,17 +3,15 @@
 // multiplications by a single limb.
 #include "bigint.h"
 
-#include "parse_decimal.h"
+#include "digits_value.h"
 
 namespace core {
 namespace {
 
 #if defined(CORE_HAS_INT128)
-__extension__ typedef unsigned __int128 Wide;
 constexpr int kFivesPerLimb = 27;   // 5^27 < 2^64
 constexpr int kDigitsPerLimb = 19;  // 10^19 < 2^64
 #else
-typedef std::uint64_t Wide;
 constexpr int kFivesPerLimb = 13;
 constexpr int kDigitsPerLimb = 9;
 #endif
@@ -28,11 +26,21 @@ constexpr Limb power(Limb base, int k)
 }
 
 // a * b + c + carry: the low limb returned, the high one left in carry.
+// At most (2^n - 1)^2 + 2 (2^n - 1) = 2^2n - 1 for limbs of n bits, so the
+// high limb takes the carries of both additions without overflowing.
 constexpr Limb mulAdd(Limb a, Limb b, Limb c, Limb& carry)
 {
-    const Wide t = Wide{a} * b + c + carry;
-    carry = static_cast<Limb>(t >> kLimbBits);
-    return static_cast<Limb>(t);
+#if defined(CORE_HAS_INT128)
+    const Wide product = multiplyWide(a, b);
+    const Limb low = product.low + c;
+    const Limb sum = low + carry;
+    carry = product.high + (low < c) + (sum < low);
+    return sum;
+#else
+    const std::uint64_t product = std::uint64_t{a} * b + c + carry;
+    carry = static_cast<Limb>(product >> kLimbBits);
+    return static_cast<Limb>(product);
+#endif
 }
 
 constexpr void bigMulAdd(BigInt& n, Limb factor, Limb addend)

@@ -9,7 +9,8 @@
 
 namespace core {
 
-// Limbs as wide as the machine multiplies in one step.
+// Limbs as wide as the machine multiplies in one step: 64 bits, each
+// product a Wide, where the compiler has 128-bit integers; else 32 bits.
 #if defined(CORE_HAS_INT128)
 using Limb = std::uint64_t;
 #else

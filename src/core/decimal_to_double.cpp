@@ -9,6 +9,7 @@
 #include "decimal_to_double.h"
 
 #include "digit_comparison.h"
+#include "digits_value.h"
 #include "powers_of_five.h"
 #include "wide_multiply.h"
 
@@ -49,31 +50,6 @@ bool convertExactly(std::uint64_t mantissa, int exp10, double& value)
     const double m = static_cast<double>(mantissa);
     value = exp10 >= 0 ? m * kExactPowers[exp10] : m / kExactPowers[-exp10];
     return true;
-}
-
-struct Wide {
-    std::uint64_t high;
-    std::uint64_t low;
-};
-
-// a * b to 128 bits.
-Wide multiplyWide(std::uint64_t a, std::uint64_t b)
-{
-#if defined(CORE_HAS_INT128)
-    __extension__ const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
-    return {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
-#else
-    const std::uint64_t aLow = a & 0xFFFFFFFF;
-    const std::uint64_t aHigh = a >> 32;
-    const std::uint64_t bLow = b & 0xFFFFFFFF;
-    const std::uint64_t bHigh = b >> 32;
-    const std::uint64_t ll = aLow * bLow;
-    const std::uint64_t lh = aLow * bHigh;
-    const std::uint64_t hl = aHigh * bLow;
-    const std::uint64_t middle = (ll >> 32) + (lh & 0xFFFFFFFF) + (hl & 0xFFFFFFFF);
-    return {aHigh * bHigh + (lh >> 32) + (hl >> 32) + (middle >> 32),
-            (middle << 32) | (ll & 0xFFFFFFFF)};
-#endif
 }
 
 int leadingZeros(std::uint64_t x)

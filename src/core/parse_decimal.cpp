@@ -66,36 +66,12 @@ std::int64_t readExponent(const char* p)
     return negative ? -value : value;
 }
 
-// Eight ASCII digits at once, the first in the lowest byte.
-std::uint64_t eightDigits(const char* digit)
-{
-    std::uint64_t v;
-    std::memcpy(&v, digit, sizeof v);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    v -= 0x3030303030303030;
-    v = v * 10 + (v >> 8);   // pairs of digits in every other byte
-    constexpr std::uint64_t kPairs = 0x000000FF000000FF;
-    return (((v & kPairs) * 0x000F424000000064) + (((v >> 16) & kPairs) * 0x0000271000000001)) >> 32;
-}
-
 } // namespace
 
 void parseDecimal(const char* text, Decimal& number)
 {
     const char* p = readMantissa(skipToDigit(text), number);
     number.magnitude += readExponent(p);
-}
-
-std::uint64_t digitsValue(const char* digit, int count)
-{
-    std::uint64_t value = 0;
-    for (; count >= 8; count -= 8, digit += 8)
-        value = value * 100000000 + eightDigits(digit);
-    for (; count > 0; --count)
-        value = value * 10 + static_cast<unsigned>(*digit++ - '0');
-    return value;
 }
 
 } // namespace core

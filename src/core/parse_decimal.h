@@ -28,7 +28,4 @@ struct Decimal {
 // range of doubles.
 void parseDecimal(const char* text, Decimal& number);
 
-// The value of count ASCII digits, count at most 19.
-std::uint64_t digitsValue(const char* digit, int count);
-
 } // namespace core

@@ -1,6 +1,6 @@
-// Input texts shared by the unit tests, the benchmark and the window tests:
-// long texts built from a repeated piece, and doubles and the points halfway
-// between them written out exactly.
+// Input texts shared by the unit tests, the fuzzer, the window tests and the
+// benchmark: long texts built from a repeated piece, and doubles and the
+// points halfway between them written out exactly.
 #pragma once
 
 #include <algorithm>
