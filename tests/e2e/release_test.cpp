@@ -55,11 +55,12 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
             PostMessageW(button, BM_CLICK, 0, 0);
             HWND box = velocity ? nullptr : ownedBox(main, kChangeMs);
             ASSERT_TRUE(velocity || (box && text(box) + itemText(box, kBoxText) == "chybaZadejte do pole číslici"))
-                << "command " << i << ": no input-error box";
+                << "command " << i << ", " << typed << " | " << massText << " by " << name(button) << ": no input-error box";
             PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
             const std::string expected = velocity ? velocity : std::to_string(i);
             ASSERT_TRUE(waitUntil([&] { return !ownedBox(main) && text(result) == expected; }, kChangeMs))
-                << "command " << i << ": result " << text(result) << ", expected " << expected;
+                << "command " << i << ", " << typed << " | " << massText << " by " << name(button) << ": result "
+                << text(result) << ", expected " << expected;
         }
         for (int i = 0; i < boxes && !HasFailure(); ++i) {
             PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
