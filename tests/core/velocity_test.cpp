@@ -35,19 +35,6 @@
 
 namespace {
 
-#ifdef _WIN32
-// A crash ends the program at once with its exception's code, saying where.
-// (Left to the system, Wine starts its debugger, after which the exit code
-// is at times 0.)
-LONG WINAPI endOnCrash(EXCEPTION_POINTERS* crash)
-{
-    std::fprintf(stderr, "exception %08lx at %p\n", crash->ExceptionRecord->ExceptionCode,
-                 crash->ExceptionRecord->ExceptionAddress);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-const auto kCrashFilter = SetUnhandledExceptionFilter(endOnCrash);
-#endif
-
 constexpr std::size_t kLongText = 65534;   // longest text a field hands over
 const double kInf = std::numeric_limits<double>::infinity();
 constexpr auto I = VelocityKind::Circular;
