@@ -17,7 +17,7 @@
 #                        window manager (default: a 1024x768 Wine desktop)
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-ORBELA_WINE=$ORBELA_LIB_DIR/wine64
+ORBELA_WINE=$ORBELA_LIB_DIR/wine64-czech
 ORBELA_WINESERVER=/usr/lib/wine/wineserver64
 . "$ORBELA_LIB_DIR/wine32.sh"
 
