@@ -1,8 +1,15 @@
 # Sourced by the commands in tools/: strict mode, the repository's root as
-# the working folder, and the packages that building and testing need.
+# the working folder, and what building and testing need (tools/deps.sh).
+# The README's run and test commands source it with ORBELA_DEPS=install and
+# install what is missing; every other command stops, naming what is
+# missing and how to install it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-tools/deps.sh
+if [ "${ORBELA_DEPS:-}" = install ]; then
+    tools/deps.sh
+else
+    tools/deps.sh --check
+fi
 
 # The release archive, named with the name and version that project() gives
 # and the win32 build tree's CMake cache holds.

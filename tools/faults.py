@@ -148,6 +148,8 @@ def main():
     commit = None
     if args[:1] == ["--tree"]:
         commit, args = args[1], args[2:]
+    if subprocess.run([os.path.join(ROOT, "tools", "deps.sh"), "--check"]).returncode != 0:
+        return 1
     copy_tree(commit)
     labels = suites()
     faults = [f for f in read_faults(os.path.join(ROOT, "tools", "faults.txt"), labels) if not args or f["id"] in args]

@@ -19,7 +19,7 @@
 # A test that cannot run here (the 32-bit programs, where no route runs
 # them) is skipped and named at the end; with --require-all, or under CI
 # (CI=true), it fails instead.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+ORBELA_DEPS=install . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 case "${1:-}" in
     "") ;;
     --require-all) export ORBELA_REQUIRE_ALL=1 ;;
