@@ -17,7 +17,7 @@
 # namespaces of its own: the mounts (/proc, /sys, a /dev of its own with
 # pts and shm) are never seen outside, every process started in the fresh
 # system ends with it, and the folder is removed on every way out,
-# Ctrl-C included. It takes about 10 minutes and 4 GB of disk.
+# Ctrl-C included. It takes about 7 minutes and 8 GB of disk.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
