@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "driver.h"
@@ -59,8 +60,14 @@ protected:
     std::map<HWND, std::string> names;  // each of them by its caption, or [its label]
 
     void SetUp() override {
-        ASSERT_TRUE(startProgram(envPath("ORBELA_EXE"), "ORBELA_XB", *this))
-            << "no window \"ORBELA_XB\" of \"" << envPath("ORBELA_EXE") << "\" (ORBELA_EXE) within " << kAppearMs << " ms";
+        if (!startProgram(envPath("ORBELA_EXE"), "ORBELA_XB", *this)) {
+            DWORD code = STILL_ACTIVE;
+            if (process) GetExitCodeProcess(process, &code);
+            char state[40] = "did not start";
+            if (process) std::snprintf(state, sizeof state, code == STILL_ACTIVE ? "runs on" : "ended, code 0x%lx", code);
+            FAIL() << "no window \"ORBELA_XB\" of \"" << envPath("ORBELA_EXE") << "\" (ORBELA_EXE) within " << kAppearMs
+                   << " ms; the program " << state;
+        }
         const struct {
             const char* text;
             bool button;  // else a label, with the control under it

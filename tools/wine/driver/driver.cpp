@@ -270,9 +270,11 @@ bool startProgram(const std::string& exe, const char* caption, Program& program,
     CloseHandle(pi.hThread);
     program.process = pi.hProcess;
     program.pid = pi.dwProcessId;
+    bool ended = false;
     return waitUntil([&] {
-        return (program.main = findWindow("#32770", nullptr, program.pid)) && text(program.main) == caption;
-    }, ms);
+        ended = WaitForSingleObject(program.process, 0) == WAIT_OBJECT_0;
+        return ended || ((program.main = findWindow("#32770", nullptr, program.pid)) && text(program.main) == caption);
+    }, ms) && !ended;
 }
 
 void endProgram(Program& program) {

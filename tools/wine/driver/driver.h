@@ -98,7 +98,7 @@ struct Program {
     HWND main = nullptr;
 };
 // Starts `exe` and waits up to `ms` for its main window, a dialog captioned
-// `caption`; false if it did not start or showed no such window.
+// `caption`; false if it did not start, ended, or showed no such window.
 bool startProgram(const std::string& exe, const char* caption, Program& program, DWORD ms = kAppearMs);
 // Ends the program if it still runs and lets go of its process.
 void endProgram(Program& program);
