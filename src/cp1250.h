@@ -43,17 +43,19 @@ constexpr char encode(char32_t c)
 }
 
 // The character that starts at utf8[i]; i moves past it.
-constexpr char32_t decode(const unsigned char* utf8, std::size_t length, std::size_t& i)
+template <class Char>
+constexpr char32_t decode(const Char* utf8, std::size_t length, std::size_t& i)
 {
-    const unsigned char lead = utf8[i++];
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(utf8[at]); };
+    const unsigned char lead = byte(i++);
     const int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2 : -1;
     if (more < 0)
         throw "not UTF-8, or a character that Windows-1250 does not have";
     char32_t c = more == 0 ? lead : lead & (0x3F >> more);
     for (int k = 0; k < more; ++k, ++i) {
-        if (i >= length || (utf8[i] & 0xC0) != 0x80)
+        if (i >= length || (byte(i) & 0xC0) != 0x80)
             throw "a UTF-8 sequence cut short";
-        c = c << 6 | (utf8[i] & 0x3F);
+        c = c << 6 | (byte(i) & 0x3F);
     }
     if (more == 2 && c < 0x800)
         throw "an overlong UTF-8 sequence";
@@ -68,16 +70,8 @@ template <class Char>
 constexpr std::size_t utf8ToCp1250(const Char* utf8, std::size_t length, char* out)
 {
     std::size_t written = 0;
-    unsigned char bytes[4] = {};
-    for (std::size_t i = 0; i < length;) {
-        // The longest sequence Windows-1250 can need is three bytes.
-        std::size_t n = 0;
-        for (; n < 3 && i + n < length; ++n)
-            bytes[n] = static_cast<unsigned char>(utf8[i + n]);
-        std::size_t used = 0;
-        out[written++] = cp1250_detail::encode(cp1250_detail::decode(bytes, n, used));
-        i += used;
-    }
+    for (std::size_t i = 0; i < length;)
+        out[written++] = cp1250_detail::encode(cp1250_detail::decode(utf8, length, i));
     return written;
 }
 

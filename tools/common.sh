@@ -11,11 +11,3 @@ else
     tools/deps.sh --check
 fi
 
-# The release archive, named with the name and version that project() gives
-# and the win32 build tree's CMake cache holds.
-orbela_archive() {
-    local name version
-    name=$(sed -n 's/^CMAKE_PROJECT_NAME:STATIC=//p' build/win32/CMakeCache.txt)
-    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
-    echo "build/win32/$name-$version-win32.zip"
-}

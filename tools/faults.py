@@ -122,25 +122,29 @@ def restore(fault):
     forget_builds(fault)
 
 
+def verdict(fault, labels, log):
+    """Caught by the first suite whose tests fail, else missed, or that a
+    build failed."""
+    found = "missed"
+    for suite in fault["suites"]:
+        for preset in labels[suite]:
+            if not sh(f"cmake --preset {preset} >/dev/null && cmake --build --preset {preset}", log):
+                found = f"build fails ({suite})" if found == "missed" else found
+            elif not sh(f"ctest --preset {preset} -L '^{suite.replace('.', '[.]')}$'", log):
+                return f"caught ({suite})"
+    return found
+
+
 def run(fault, labels):
     problem = plant(fault)
     if problem:
         restore(fault)
         return "stale: " + problem
     forget_builds(fault)
-    verdict = "missed"
     with open(os.path.join(WORK, "logs", fault["id"] + ".log"), "w") as log:
-        for suite in fault["suites"]:
-            for preset in labels[suite]:
-                if not sh(f"cmake --preset {preset} >/dev/null && cmake --build --preset {preset}", log):
-                    verdict = f"build fails ({suite})" if verdict == "missed" else verdict
-                elif not sh(f"ctest --preset {preset} -L '^{suite.replace('.', '[.]')}$'", log):
-                    verdict = f"caught ({suite})"
-                    break
-            if verdict.startswith("caught"):
-                break
+        found = verdict(fault, labels, log)
     restore(fault)
-    return verdict
+    return found
 
 
 def main():

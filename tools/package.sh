@@ -24,9 +24,11 @@ epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 out=build/win32
 
 cmake --preset win32 >/dev/null
-release=$(basename "$(orbela_archive)")
-stem=${release%-win32.zip}
-version=${stem##*-}
+# The name and the version that project() gives, as the build tree's cache holds them.
+name=$(sed -n 's/^CMAKE_PROJECT_NAME:STATIC=//p' "$out/CMakeCache.txt")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+stem=$name-$version
+release=$stem-win32.zip
 commit=$(git rev-parse --short=12 HEAD)
 changes=$(git status --porcelain --untracked-files=normal)
 if [ -n "$changes" ]; then

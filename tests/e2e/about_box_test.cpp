@@ -32,11 +32,11 @@ std::string textsDown(HWND box) {
     return all;
 }
 
-// The flag of res/about.ico, at the standard icon size, as the box shows
-// it: its top left corner on the screen, or {-1, -1}.
-POINT flagIn(HWND box) {
+// An icon of res/ at the standard icon size as the box shows it: its top
+// left corner on the screen, or {-1, -1}.
+POINT iconIn(HWND box, const char* file) {
     const int size = GetSystemMetrics(SM_CXICON);
-    return iconAt(clientOnScreen(box), iconFile("about.ico", size), size);
+    return iconAt(clientOnScreen(box), iconFile(file, size), size);
 }
 
 class About : public ProgramTest {
@@ -56,11 +56,9 @@ protected:
         HWND box = ownedBox(main, kChangeMs);
         EXPECT_EQ(box ? text(box) + textsDown(box) : "no box", "About|" + kName + "|" + kNotice + "|" + kMail + "|OK");
         POINT flag{-1, -1};
-        EXPECT_TRUE(box && waitUntil([&] { return (flag = flagIn(box)).x >= 0; }, kChangeMs))
+        EXPECT_TRUE(box && waitUntil([&] { return (flag = iconIn(box, "about.ico")).x >= 0; }, kChangeMs))
             << "the box does not show the flag of res/about.ico";
-        const int size = GetSystemMetrics(SM_CXICON);
-        EXPECT_LT(iconAt(clientOnScreen(box), iconFile("app.ico", size), size).x, 0)
-            << "the box shows the program's icon of res/app.ico";
+        EXPECT_LT(iconIn(box, "app.ico").x, 0) << "the box shows the program's icon of res/app.ico";
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is enabled behind the box";
         return box;
     }
@@ -119,7 +117,7 @@ TEST_F(About, PaintsTheAddressAndHandsTheListingPageAndTheMailAddressToTheShell)
         DeleteObject(SelectObject(dc, old));
     });
     const int size = GetSystemMetrics(SM_CXICON);
-    POINT flag = flagIn(box);
+    POINT flag = iconIn(box, "about.ico");
     ScreenToClient(box, &flag);
     const RECT icon{flag.x, flag.y, flag.x + size, flag.y + size};
     int start = -1, longest = 0, elsewhere = 0;
