@@ -26,8 +26,14 @@ Rows:
            the quotient or the root lies very near the midpoint of two
            doubles, found with exact arithmetic (fractions);
   range    rows where the extended exponent range shows another text: the
-           quotient overflows a double, or the product underflows.
-The random choices are seeded: the same table every time.
+           quotient overflows a double, or the product underflows;
+  small    a velocity in every binary order of magnitude from 2^-20 to
+           2^-8, where the hundredths drop out of 64 bits, and in every
+           sixteenth below, down to the smallest velocity there is; the
+           smallest velocity that shows 0.01 (the double nearest 0.005,
+           which lies above it) and the double below it, which shows 0.00.
+The random choices are seeded: the same table every time, and the rows of
+one kind stay as they are when another kind is added.
 """
 import math
 import random
@@ -110,6 +116,26 @@ def distance_for(kind, mass, v):
     return None
 
 
+def binary_row(rng, k):
+    """A row whose velocity lies in [2^k, 2^(k+1))."""
+    while True:
+        kind, log_v = rng.choice(list(KINDS)), (k + rng.random()) * math.log10(2)
+        distance = number(rng, rng.randint(-323, min(60, int(296 - 2 * log_v))))
+        mass = mass_for(rng, kind, distance, log_v)
+        v = velocity(kind, distance, mass) if mass and float(mass) <= DBL_MAX else 0.0
+        if 0 < v < math.inf and math.frexp(v)[1] - 1 == k:
+            return kind, distance, mass
+
+
+def exact_row(rng, kind, v):
+    """A row whose velocity is exactly v."""
+    while True:
+        mass = mass_for(rng, kind, "1e%d" % rng.randint(-100, 100), math.log10(v))
+        distance = mass and distance_for(kind, mass, v)
+        if distance:
+            return kind, distance, mass
+
+
 def rows(rng):
     for kind, distance, mass in [("I", "6378000", "5.98e24"), ("II", "6378000", "5.98e24"),
                                  ("I", "3.84e8", "5.98e24"), ("II", "3.84e8", "5.98e24"),
@@ -120,14 +146,7 @@ def rows(rng):
     for _ in range(100):
         yield rng.choice(list(KINDS)), number(rng, rng.randint(-323, 307)), number(rng, rng.randint(-323, 307)), "random"
     for k in list(range(-7, 71)) + list(range(71, 512, 16)) + [511]:   # no finite velocity reaches 2^512
-        while True:
-            kind, log_v = rng.choice(list(KINDS)), (k + rng.random()) * math.log10(2)
-            distance = number(rng, rng.randint(-323, min(60, int(296 - 2 * log_v))))
-            mass = mass_for(rng, kind, distance, log_v)
-            v = velocity(kind, distance, mass) if mass and float(mass) <= DBL_MAX else 0.0
-            if 0 < v < math.inf and math.frexp(v)[1] - 1 == k:
-                yield kind, distance, mass, "binary"
-                break
+        yield binary_row(rng, k) + ("binary",)
     wanted = {"result": 60, "x87": 50, "range": 20}
     while any(wanted.values()):
         kind, branch = rng.choice(list(KINDS)), rng.randrange(4)
@@ -157,9 +176,18 @@ def rows(rng):
             yield kind, distance, mass, "tie"
 
 
+def small_rows(rng):
+    # The quotient's smallest double is 2^-1074: no velocity lies below 2^-537.
+    for k in list(range(-8, -21, -1)) + list(range(-24, -537, -16)) + [-537]:
+        yield binary_row(rng, k) + ("small",)
+    for v in (0.005, math.nextafter(0.005, 0.0)):
+        for kind in KINDS:
+            yield exact_row(rng, kind, v) + ("small",)
+
+
 def main():
     print("# kind\tdistance\tmass\tvelocity\twhy   (tools/velocity_table.py writes this table)")
-    for kind, distance, mass, why in rows(random.Random(20261207)):
+    for kind, distance, mass, why in [*rows(random.Random(20261207)), *small_rows(random.Random(20261208))]:
         print("\t".join([kind, distance, mass, text(velocity(kind, distance, mass)), why]))
 
 
