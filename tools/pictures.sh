@@ -20,7 +20,7 @@ cmake --build --preset win64 --target orbela_shots
 shots=build/pictures
 rm -rf "$shots"
 mkdir -p "$shots"
-tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/wine/shots/orbela_shots.exe build/win32/ORBELA.exe $shots"
+tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/driver/orbela_shots.exe build/win32/ORBELA.exe $shots"
 for picture in main about; do
     tools/wine/bmp-to-png.sh "$shots/$picture.bmp" >/dev/null
     if cmp -s "$shots/$picture.png" "docs/$picture.png"; then

@@ -35,7 +35,7 @@ mkdir -p build/screenshots
 for build in "${builds[@]}"; do
     suffix=-$build
     [ "$build" = win64 ] && suffix=
-    tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/wine/shots/orbela_shots.exe \
+    tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/driver/orbela_shots.exe \
         build/$build/ORBELA.exe build/screenshots $suffix"
 done
 tools/wine/bmp-to-png.sh build/screenshots

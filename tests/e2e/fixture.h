@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "driver.h"
 
@@ -31,16 +34,75 @@ inline POINT find(const Image& whole, const Image& part) {
     return {-1, -1};
 }
 
-// An icon of res/ (ORBELA_RES) as the window system makes it `size` pixels square.
+// An icon of res/ (ORBELA_RES) as the window system makes it `size` pixels
+// square; a test that cannot load it fails.
 inline HICON iconFile(const char* file, int size) {
-    return HICON(LoadImageA(nullptr, (envPath("ORBELA_RES") + "\\" + file).c_str(), IMAGE_ICON, size, size,
-                            LR_LOADFROMFILE));
+    const std::string path = envPath("ORBELA_RES") + "\\" + file;
+    HICON icon = HICON(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
+    if (!icon) ADD_FAILURE() << "cannot load the icon " << path << " (ORBELA_RES)";
+    return icon;
+}
+
+// `got` is the text `what` must show, whole; else where it first differs.
+inline ::testing::AssertionResult sameText(const std::string& what, const std::string& got,
+                                           const std::string& expected) {
+    if (got == expected) return ::testing::AssertionSuccess();
+    const std::wstring g = widen(got), e = widen(expected);
+    size_t at = 0;
+    while (at < g.size() && at < e.size() && g[at] == e[at]) ++at;
+    auto from = [&](const std::wstring& t) { return "\"" + shown(narrow(t.substr(at, 20))) + "\""; };
+    return ::testing::AssertionFailure() << what << " differs at character " << at + 1 << " of " << e.size()
+                                         << ": shows " << from(g) << ", expected " << from(e) << "\n  shows    \""
+                                         << shown(got) << "\"\n  expected \"" << shown(expected) << "\"";
+}
+
+// The program's file as Windows loads its resources (never run); null
+// with a failure if it cannot.
+inline HMODULE programFile() {
+    HMODULE file = LoadLibraryExA(envPath("ORBELA_EXE").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!file) ADD_FAILURE() << "cannot load the resources of " << envPath("ORBELA_EXE") << " (ORBELA_EXE)";
+    return file;
+}
+
+// The texts a dialog shows, from the top down and left to right, each after
+// a "|" (a picture's control holds the picture's name, which it does not
+// show).
+inline std::string textsDown(HWND dlg) {
+    std::vector<std::pair<std::pair<LONG, LONG>, std::string>> texts;
+    RECT r;
+    for (HWND c = GetWindow(dlg, GW_CHILD); dlg && c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG kind = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
+        const bool picture = className(c) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
+        if (IsWindowVisible(c) && !picture && GetWindowRect(c, &r) && !text(c).empty())
+            texts.push_back({{r.top, r.left}, text(c)});
+    }
+    std::sort(texts.begin(), texts.end());
+    std::string all;
+    for (const auto& t : texts) all += "|" + t.second;
+    return all;
+}
+
+// `wnd` stands in the middle of the screen's work area (give or take a
+// pixel of rounding), below every topmost window.
+inline ::testing::AssertionResult centredAndNotTopmost(HWND wnd) {
+    RECT work{}, r{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(wnd, &r);
+    const long dx = (r.left - work.left) - (work.right - r.right), dy = (r.top - work.top) - (work.bottom - r.bottom);
+    const bool topmost = GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    if (std::abs(dx) <= 1 && std::abs(dy) <= 1 && !topmost) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << text(wnd) << "\" stands at " << r.left << ", " << r.top << " to "
+                                         << r.right << ", " << r.bottom << " in the work area " << work.left << ", "
+                                         << work.top << " to " << work.right << ", " << work.bottom
+                                         << (topmost ? ", topmost" : "");
 }
 
 // Where on the screen `icon`, drawn `size` pixels square over the colour of
 // the top left pixel of the screen area `r`, stands in that area: its top
 // left corner, or {-1, -1}.
 inline POINT iconAt(const RECT& r, HICON icon, int size) {
+    if (!icon) return {-1, -1};
     const Image shot = captureScreen(r);
     const Image drawn = paintedImage(size, size, [&](HDC mem) {
         HBRUSH bg = CreateSolidBrush(RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF));
@@ -49,7 +111,7 @@ inline POINT iconAt(const RECT& r, HICON icon, int size) {
         DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
         DeleteObject(bg);
     });
-    const POINT at = icon ? find(shot, drawn) : POINT{-1, -1};
+    const POINT at = find(shot, drawn);
     return at.x < 0 ? at : POINT{r.left + at.x, r.top + at.y};
 }
 

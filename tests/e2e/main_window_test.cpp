@@ -12,22 +12,6 @@ namespace {
 const char* const kEarth = "Země 5.98e24";
 const char* const kSun = "Slunce 1.987e30";
 
-// A message as the tests compare it: a short one whole; a long one by what
-// can go wrong with it: its first and last words (the right box for the
-// right button), its length and lines (whole), and its letters with
-// diacritics, which must all be Czech ones.
-std::string gist(const std::string& utf8) {
-    const std::wstring text = widen(utf8), czech = L"áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ";
-    if (text.size() <= 40) return utf8;
-    size_t accented = 0, other = 0;
-    for (wchar_t c : text)
-        if (c >= 0x80) ++(czech.find(c) != std::wstring::npos ? accented : other);
-    return narrow(text.substr(0, 12)) + "…" + narrow(text.substr(text.size() - 12)) + " (" +
-           std::to_string(text.size()) + " characters, " +
-           std::to_string(std::count(text.begin(), text.end(), L'\n') + 1) + " lines, " + std::to_string(accented) +
-           " Czech letters with diacritics, " + std::to_string(other) + " other)";
-}
-
 // `count` characters of `piece` repeated.
 std::string repeatedTo(const std::string& piece, size_t count) {
     const std::wstring wide = widen(piece);
@@ -36,12 +20,85 @@ std::string repeatedTo(const std::string& piece, size_t count) {
     return narrow(text);
 }
 
+// The main window as the program's file lays it out, made hidden in this
+// process from its template (the dialog captioned "ORBELA_XB"): what its
+// controls' fonts draw. Null, with a failure, if there is none.
+HWND layoutOf(HMODULE file) {
+    HWND found = nullptr;
+    EnumResourceNamesA(file, RT_DIALOG, [](HMODULE m, LPCSTR, LPSTR name, LONG_PTR lp) -> BOOL {
+        HWND dlg = CreateDialogParamA(m, name, nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        if (dlg && text(dlg) == "ORBELA_XB") return (*reinterpret_cast<HWND*>(lp) = dlg) == nullptr;
+        if (dlg) DestroyWindow(dlg);
+        return TRUE;
+    }, LONG_PTR(&found));
+    if (!found) ADD_FAILURE() << "no dialog \"ORBELA_XB\" in " << envPath("ORBELA_EXE");
+    return found;
+}
+
+// How large `utf8` is in `font`, in pixels.
+SIZE extent(HFONT font, const std::string& utf8) {
+    SIZE size{};
+    paintedImage(1, 1, [&](HDC dc) {
+        HGDIOBJ old = SelectObject(dc, font);
+        const std::wstring w = widen(utf8);
+        GetTextExtentPoint32W(dc, w.c_str(), int(w.size()), &size);
+        SelectObject(dc, old);
+    });
+    return size;
+}
+
 class Window : public ProgramTest {
 protected:
+    HWND layout = nullptr;
+
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (!HasFatalFailure()) layout = layoutOf(programFile());
+    }
+    void TearDown() override {
+        if (layout) DestroyWindow(layout);
+        ProgramTest::TearDown();
+    }
+    // `control` of the window, as the layout made here has it.
+    HWND laidOut(HWND control) {
+        HWND same = GetDlgItem(layout, GetDlgCtrlID(control));
+        return className(control) == "Edit" && className(GetParent(control)) == "ComboBox"
+                   ? FindWindowExA(laidOut(GetParent(control)), nullptr, "Edit", nullptr) : same;
+    }
+    // How many pixels wide the text of `control` may be.
+    int room(HWND control) {
+        RECT r{};
+        GetClientRect(control, &r);
+        return r.right;
+    }
+    HFONT fontOf(HWND control) { return HFONT(SendMessageW(laidOut(control), WM_GETFONT, 0, 0)); }
+
     // `control` comes to show `expected`.
     ::testing::AssertionResult shows(HWND control, const std::string& expected) {
         return ::testing::AssertionResult(waitUntil([&] { return text(control) == expected; }, kChangeMs))
                << name(control) << " shows \"" << shown(text(control)) << "\", expected \"" << shown(expected) << "\"";
+    }
+
+    // The result field shows `expected`, whole on the screen: the text as
+    // its own font draws it in its ink stands in the field's pixels.
+    ::testing::AssertionResult showsWhole(const std::string& expected) {
+        if (!shows(result, expected)) return shows(result, expected);
+        const HFONT font = fontOf(result);
+        const SIZE size = extent(font, expected);
+        const Image drawn = paintedImage(size.cx, size.cy, [&](HDC dc) {
+            RECT all{0, 0, size.cx, size.cy};
+            FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
+            HGDIOBJ old = SelectObject(dc, font);
+            SetTextColor(dc, RGB(0xFF, 0x00, 0xA0));
+            SetBkMode(dc, TRANSPARENT);
+            TextOutW(dc, 0, 0, widen(expected).c_str(), int(widen(expected).size()));
+            SelectObject(dc, old);
+        });
+        return ::testing::AssertionResult(painted(main) && waitUntil([&] {
+                   return find(captureScreen(clientOnScreen(result)), drawn).x >= 0;
+               }, kChangeMs))
+               << "the result field shows \"" << expected << "\" (" << size.cx << " pixels wide), but the screen"
+               << " does not show it whole in the field's " << room(result) << " pixels";
     }
 
     // Clicks into the distance or the mass box and replaces its text: a
@@ -57,36 +114,54 @@ protected:
             return ::testing::AssertionResult(holds == value) << name(box) << " holds " << holds.size()
                    << " bytes of " << value.size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
         }
-        if (!activate(main)) return ::testing::AssertionFailure() << "cannot activate the window";
-        click(box);
-        if (!waitUntil([&] { return focused(main) == box; }, kChangeMs))
-            return ::testing::AssertionFailure() << "a click into " << name(box) << " left the focus in "
-                                                 << name(focused(main));
-        pressKey(VK_HOME);
-        pressKey(VK_END, {VK_SHIFT});
-        pressKey(VK_DELETE);
-        const bool preset = value == kEarth || value == kSun;
-        if (!preset) typeText(value);
-        for (WORD key : {VK_DOWN, VK_UP})
-            for (int i = 0; i < 3 && preset && text(box) != value; ++i) pressIn(box, key);
+        if (!clear(box)) return ::testing::AssertionFailure() << "cannot clear " << name(box);
+        if (value == kEarth || value == kSun) return choose(box, value);
+        typeText(value);
         return shows(field(box), value);
     }
 
-    // Presses a key in `box`; what the box then shows.
-    std::string pressIn(HWND box, WORD key) {
-        const std::string before = text(box);
-        pressKey(key);
-        waitUntil([&] { return text(box) != before; }, 1000);
-        return text(box);
+    // Clicks into `box` and deletes what it holds.
+    bool clear(HWND box) {
+        if (!activate(main) || !click(box) || !waitUntil([&] { return focused(main) == box; }, kChangeMs)) return false;
+        pressKey(VK_HOME);
+        pressKey(VK_END, {VK_SHIFT});
+        pressKey(VK_DELETE);
+        return waitUntil([&] { return text(field(box)).empty(); }, kChangeMs);
+    }
+
+    // The presets of the mass box, in the order its list shows them.
+    std::vector<std::string> presets() {
+        std::vector<std::string> items;
+        const LRESULT count = SendMessageW(mass, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring item(size_t(SendMessageW(mass, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            item.resize(size_t(SendMessageW(mass, CB_GETLBTEXT, i, LPARAM(item.data()))));
+            items.push_back(narrow(item));
+        }
+        return items;
+    }
+
+    // Chooses a preset with the arrow keys, each key waited for until the
+    // list's selection moves (away first if the list has it selected but
+    // the field shows another text).
+    ::testing::AssertionResult choose(HWND box, const std::string& preset) {
+        const auto items = presets();
+        const LRESULT at = std::find(items.begin(), items.end(), preset) - items.begin();
+        for (int step = 0; step < 6 && text(field(box)) != preset; ++step) {
+            const LRESULT before = SendMessageW(box, CB_GETCURSEL, 0, 0);
+            pressKey(before < at || (before == at && at == 0) ? VK_DOWN : VK_UP);
+            if (!waitUntil([&] { return SendMessageW(box, CB_GETCURSEL, 0, 0) != before; }, kChangeMs))
+                return ::testing::AssertionFailure() << "an arrow key does not move the list of " << name(box);
+        }
+        return shows(field(box), preset);
     }
 
     // The message box that opens over the disabled window must show
-    // "caption | gist of the text | buttons | icon" (the icon "question",
-    // "none" when the text stands where an icon would, or "another"); null
-    // if none.
+    // "caption | text | buttons | icon" (the icon "question", "none" when
+    // the text stands where an icon would, or "another"); null if none.
     HWND expectBox(const std::string& expected) {
         HWND box = ownedBox(main, kChangeMs), icon = box ? GetDlgItem(box, kBoxIcon) : nullptr;
-        std::string seen = box ? text(box) + " | " + gist(text(GetDlgItem(box, kBoxText))) + " |" : "no box";
+        std::string seen = box ? text(box) + " | " + text(GetDlgItem(box, kBoxText)) + " |" : "no box";
         for (HWND c = GetWindow(box, GW_CHILD); box && c; c = GetWindow(c, GW_HWNDNEXT))
             if (className(c) == "Button" && IsWindowVisible(c)) seen += " " + text(c);
         RECT r{}, t{};
@@ -95,7 +170,7 @@ protected:
         seen += !box ? "" : !iconShown ? " | none"
                 : waitUntil([&] { return iconAt(r, LoadIconA(nullptr, IDI_QUESTION), r.right - r.left).x >= 0; }, kChangeMs)
                     ? " | question" : " | another";
-        EXPECT_EQ(shown(seen), shown(expected));
+        EXPECT_TRUE(sameText("the message box", seen, expected));
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes input behind the box";
         return box;
     }
@@ -107,10 +182,13 @@ using Messages = Window;
 
 TEST_F(StartUp, FieldsPresetsIconAndFrame) {
     EXPECT_EQ(text(distance) + "|" + text(field(mass)) + "|" + text(result), "||0.00");
-    ASSERT_TRUE(enter(mass, ""));
-    std::vector<std::string> presets;
-    for (int i = 0; i < 3; ++i) presets.push_back(pressIn(mass, VK_DOWN));
-    EXPECT_EQ(presets, (std::vector<std::string>{kSun, kEarth, kEarth})) << "sorted presets";
+    EXPECT_EQ(presets(), (std::vector<std::string>{kSun, kEarth})) << "the presets in the list, sorted";
+    // Down in the empty mass box shows the first preset, then the second.
+    ASSERT_TRUE(clear(mass));
+    for (const char* preset : {kSun, kEarth}) {
+        pressKey(VK_DOWN);
+        EXPECT_TRUE(shows(field(mass), preset));
+    }
     // Wine answers no WM_GETICON from another process: the small icon is
     // looked for where a person sees it, at the left of the caption.
     RECT caption;
@@ -124,6 +202,106 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
         << "a maximise box or a sizing border, or no minimise box";
+}
+
+// The texts of a menu and its pop-ups, each on a line of its own, a
+// pop-up's items under it, indented.
+std::string menuTexts(HMENU menu, const std::string& indent = "") {
+    std::string all;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        wchar_t item[256] = L"";
+        GetMenuStringW(menu, UINT(i), item, 256, MF_BYPOSITION);
+        all += indent + narrow(item) + "\n" + menuTexts(GetSubMenu(menu, i), indent + "  ");
+    }
+    return all;
+}
+
+// Every text of the window, top down and left to right, and of its menu
+// as Windows loads it from the program's file (the menu of another
+// process cannot be read under Wine); the window centred on the work
+// area, below every topmost window.
+TEST_F(StartUp, EveryTextAndTheWindowsPlace) {
+    EXPECT_TRUE(sameText("the window's texts", text(main) + textsDown(main),
+                         "ORBELA_XB|Kosmicke rychlosti|Definice kosm. rychlosti|Zadani"
+                         "|Vzdalenost od stredu centr. telesa v metrech.|Prvni kosm. rychlost|Druha kosm. rychlost"
+                         "|Hmotnost centralniho telesa v kilogramech|Treti kosm. rychlost|Unikova r.II|Kruhova r.I"
+                         "|Cancel|Vysledek|Vysledna rychlost v metrech za sekundu|0.00|ORBELA_XB"));
+    std::vector<HMENU> menus;
+    EnumResourceNamesA(programFile(), RT_MENU, [](HMODULE file, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
+        reinterpret_cast<std::vector<HMENU>*>(found)->push_back(LoadMenuA(file, name));
+        return TRUE;
+    }, LONG_PTR(&menus));
+    ASSERT_EQ(menus.size(), 1u) << "menus in " << envPath("ORBELA_EXE");
+    EXPECT_TRUE(sameText("the menu", menuTexts(menus[0]),
+                         "&Program\n  &Ukončit\tAlt-F4\n&Nápověda\n  &O programu...\n  &Návod\n"));
+    EXPECT_TRUE(centredAndNotTopmost(main));
+}
+
+// The centre of the minimise box in `wnd`'s caption, found where the window
+// itself answers that the pointer is on it; {-1, -1} if it has none.
+POINT minimiseBox(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int first = -1, last = -1;
+    for (int x = r.left; x < r.right; ++x) {
+        DWORD_PTR hit = 0;
+        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, kChangeMs, &hit);
+        if (hit == HTMINBUTTON) last = first < 0 ? first = x : x;
+    }
+    return first < 0 ? POINT{-1, -1} : POINT{(first + last) / 2, y};
+}
+
+// A click on the minimise box minimises the window; a double click on the
+// minimised window brings it back where it was, as it was.
+TEST_F(StartUp, MinimisedAndRestored) {
+    ASSERT_TRUE(enter(distance, "6378000"));
+    RECT before{}, after{}, small{};
+    GetWindowRect(main, &before);
+    const POINT minimise = minimiseBox(main);
+    ASSERT_GE(minimise.x, 0) << "no minimise box in the caption";
+    ASSERT_TRUE(activate(main) && clickAt(minimise));
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(main); }, kChangeMs)) << "a click on the minimise box";
+    GetWindowRect(main, &small);
+    ASSERT_TRUE(clickAt(POINT{(small.left + small.right) / 2, (small.top + small.bottom) / 2}, 2));
+    ASSERT_TRUE(waitUntil([&] { return !IsIconic(main) && IsWindowVisible(main); }, kChangeMs))
+        << "a double click on the minimised window";
+    GetWindowRect(main, &after);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "back at " << after.left << ", " << after.top << ", not "
+                                            << before.left << ", " << before.top;
+    EXPECT_EQ(text(distance) + "|" + text(result), "6378000|0.00");
+    EXPECT_TRUE(IsWindowEnabled(main) && painted(main));
+}
+
+// The icon Explorer shows for the program's file, its first icon group, is
+// the rocket of res/app.ico at both sizes: as the shell extracts it
+// (ExtractIconExW, index 0) and as Windows loads the group from the file.
+// (Wine's shell makes the small one from the large image, not from the
+// group's own small one, so that size is taken from the group alone.)
+TEST_F(StartUp, TheFilesIconIsTheRocket) {
+    auto pixels = [](HICON icon, int size) {
+        return paintedImage(size, size, [&](HDC dc) {
+            HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+            RECT all{0, 0, size, size};
+            FillRect(dc, &all, magenta);
+            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+            DeleteObject(magenta);
+        }).px;
+    };
+    HICON extracted = nullptr;
+    ExtractIconExW(widen(envPath("ORBELA_EXE")).c_str(), 0, &extracted, nullptr, 1);
+    EXPECT_TRUE(extracted && pixels(extracted, 32) == pixels(iconFile("app.ico", 32), 32))
+        << "the shell shows the file with another icon than the 32-pixel rocket of res/app.ico";
+    std::vector<HICON> first;  // the first icon group's images at 16 and 32 pixels
+    EnumResourceNamesA(programFile(), RT_GROUP_ICON, [](HMODULE file, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
+        for (int size : {16, 32})
+            reinterpret_cast<std::vector<HICON>*>(found)->push_back(HICON(LoadImageA(file, name, IMAGE_ICON, size, size, 0)));
+        return FALSE;
+    }, LONG_PTR(&first));
+    ASSERT_EQ(first.size(), 2u) << "no icon group in " << envPath("ORBELA_EXE");
+    for (int i : {0, 1})
+        EXPECT_TRUE(first[i] && pixels(first[i], 16 << i) == pixels(iconFile("app.ico", 16 << i), 16 << i))
+            << "the first icon group's " << (16 << i) << "-pixel image is not the rocket of res/app.ico";
 }
 
 // What the coloured texts show, as the screen shows them: their ink on the
@@ -219,6 +397,7 @@ TEST_F(StartUp, NoButtonFramedAsTheDefault) {
                 if (x < 2 || y < 2 || x >= shot.width - 2 || y >= shot.height - 2) ring.push_back(shot.at(x, y));
         return ring;
     };
+    ASSERT_TRUE(painted(main));
     for (HWND button : {circular, escape}) EXPECT_TRUE(edges(button) == edges(cancel)) << name(button);
 }
 
@@ -294,9 +473,51 @@ TEST_F(Velocity, ButtonsAndEnterAndTheInputError) {
             const char* velocity = button == circular ? c.circular : c.escape;
             HWND box = velocity ? nullptr : expectBox("chyba | Zadejte do pole číslici | OK | none");
             if (box && activate(box)) pressKey(VK_RETURN);
-            EXPECT_TRUE(velocity ? shows(result, velocity) : waitGone(box) && shows(result, mark)) << name(button);
+            EXPECT_TRUE(velocity ? showsWhole(velocity) : waitGone(box) && shows(result, mark)) << name(button);
             ASSERT_EQ(ownedBox(main), nullptr) << "a box is open";
         }
+    }
+}
+
+// The longest results the field shows whole, 11 characters (velocities
+// below 10^8 m/s), are seen whole on the screen. The test prints how many
+// characters of the widest digit fit its font, for the README.
+TEST_F(Velocity, TheLongestResultsShownWhole) {
+    size_t longest = 0;
+    for (size_t n = 4; n < 30; ++n) {
+        int widest = 0;
+        for (char d = '0'; d <= '9'; ++d)
+            widest = std::max<int>(widest, extent(fontOf(result), std::string(n - 3, d) + ".00").cx);
+        if (widest <= room(result)) longest = n;
+    }
+    std::printf("The result field shows %zu characters of any digits whole, in %d pixels.\n", longest, room(result));
+    for (const auto& [typed, velocity] : {std::pair{"0.0409", "98768158.55"}, std::pair{"0.05", "89329233.74"}}) {
+        ASSERT_TRUE(enter(distance, typed) && enter(mass, kEarth));
+        ASSERT_TRUE(activate(main) && click(circular));
+        EXPECT_TRUE(showsWhole(velocity)) << typed;
+    }
+}
+
+// Typed with real keystrokes: a distance longer than its box is wide ends
+// up whole in the box, which scrolls, and is computed; the mass box, as the
+// layout has it, takes no more than it shows, and what it took is computed.
+TEST_F(Velocity, TypedLongerThanTheBoxesAreWide) {
+    const std::string distant = "Vzdálenost od středu Země: 6378000 m", heavy = "5.98e24 kg, hmotnost Země podle tabulek";
+    ASSERT_TRUE(enter(distance, distant));
+    EXPECT_GT(extent(fontOf(distance), distant).cx, room(distance)) << "the distance fits its box";
+    ASSERT_TRUE(clear(mass));
+    typeText(heavy);
+    // Tab moves the focus on once every key before it has been taken.
+    pressKey(VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return focused(main) != mass; }, kChangeMs)) << "Tab after the mass";
+    const std::string took = text(field(mass));
+    EXPECT_TRUE(took.size() < heavy.size() && took.compare(0, 7, "5.98e24") == 0 &&
+                extent(fontOf(field(mass)), took).cx <= room(field(mass)))
+        << "the mass box took \"" << took << "\" of \"" << heavy << "\", " << extent(fontOf(field(mass)), took).cx
+        << " pixels wide, in a box of " << room(field(mass));
+    for (const auto& [button, velocity] : {std::pair{circular, "7909.27"}, std::pair{escape, "11185.40"}}) {
+        ASSERT_TRUE(activate(main) && click(button));
+        EXPECT_TRUE(showsWhole(velocity)) << name(button);
     }
 }
 
@@ -306,7 +527,7 @@ TEST_F(Velocity, ButtonsAndEnterAndTheInputError) {
 // in turn, OK or No, which leaves the window as it was; then Enter, its
 // default button Ano, ends the program with exit code 0.
 TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
-    const char* const question = "ORBELA_XB " ORBELA_VERSION " | Chcete ukončit? | &Ano &Ne | question";
+    const std::string question = "ORBELA_XB " ORBELA_VERSION " | Chcete ukončit? | &Ano &Ne | question";
     auto menuItem = [&](WORD menu, WORD entry) {  // by the access keys: Alt+menu, then the entry's
         return [=] {
             pressKey(menu, {VK_MENU});
@@ -318,24 +539,26 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
     const struct {
         int line;
         std::function<void()> open;
-        const char* box;
+        std::string box;
     } cases[] = {
         {__LINE__, clickOn(definition[0]),
-         "Prvni kosm.rychlost | 1. kosmická …rchu tělesa. (131 characters, 3 lines, 10 Czech letters with "
-         "diacritics, 0 other) | OK | none"},
+         "Prvni kosm.rychlost | 1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n zanedbatelné hmotnosti po "
+         "kruhové dráze, obvykle\n na úrovni povrchu tělesa. | OK | none"},
         {__LINE__,
          [&] {
              tabTo(main, definition[1]);
              pressKey(VK_RETURN);
          },
-         "Druhá kosm.rychlost | 2. kosmická …vá rychlost. (50 characters, 1 lines, 5 Czech letters with diacritics, "
-         "0 other) | OK | none"},
+         "Druhá kosm.rychlost | 2. kosmická rychlost - minimální úniková rychlost. | OK | none"},
         {__LINE__, clickOn(definition[2]),
-         "Třetí kosm.rychlost | 3. kosmická …dy (Slunce). (127 characters, 2 lines, 14 Czech letters with "
-         "diacritics, 0 other) | OK | none"},
+         "Třetí kosm.rychlost | 3. kosmická rychlost - někdy používaný pojem pro\n rychlost potřebnou k úniku z "
+         "gravitačního působení centrální hvězdy (Slunce). | OK | none"},
         {__LINE__, menuItem('N', 'N'),  // Napoveda, Navod
-         "Help | Do editboxu …t od Slunce. (449 characters, 5 lines, 24 Czech letters with diacritics, 0 other) | "
-         "OK | none"},
+         "Help | Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. "
+         "Vzdalenost\nZemě Měsíc bude 3.84e8 a do comboboxu zadáte hmotnost centrálního tělesa v kilogramech.\nPak "
+         "zvolíte Kruhova r.I ,to je vypočet první kosmicke rychlosti a, nebo Unikova r.II,\nto  je Druhá kosmická "
+         "rychlost. Pokud dosadíte hmotnost Slunce, bude Druhá kosmická rychlost\nzároveň Třetí kosmickou, porotože "
+         "se družice začne neustále vzdalovat od Slunce. | OK | none"},
         {__LINE__, [] { pressKey(VK_ESCAPE); }, question},
         {__LINE__, clickOn(cancel), question},
         {__LINE__, [&] { clickAt(closeBoxPoint(main)); }, question},
@@ -354,10 +577,12 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
         if (yes)
             pressKey(VK_RETURN);  // Ano, the default button
         else
-            i % 2 ? click(buttonCaptioned(box, no ? "&Ne" : "OK")) : pressKey(no ? 'N' : VK_RETURN);
+            ASSERT_TRUE(i % 2 ? click(buttonCaptioned(box, no ? "&Ne" : "OK")) : (pressKey(no ? 'N' : VK_RETURN), true));
         if (yes) break;
         ASSERT_TRUE(waitGone(box)) << "the box stays open";
-        EXPECT_EQ(WaitForSingleObject(process, 300), WAIT_TIMEOUT) << "the program ended";
+        EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(main) && IsWindowEnabled(main); }, kChangeMs) &&
+                    painted(main) && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            << "the window did not come back as it was, or the program ended";
         EXPECT_EQ(shown(text(distance) + "|" + text(field(mass)) + "|" + text(result)), "3.84e8|Země 5.98e24|11185.40");
     }
     DWORD code = 12345;

@@ -69,15 +69,21 @@ HWND under(HWND dlg, HWND label);
 bool activate(HWND wnd);
 void pressKey(WORD vk, std::initializer_list<WORD> mods = {});
 void typeText(const std::string& utf8);
-void clickAt(POINT screen);
+// Clicks (twice: a double click) at a screen point; false if the pointer
+// did not get there.
+bool clickAt(POINT screen, int clicks = 1);
 POINT centreOf(HWND wnd);
-inline void click(HWND wnd) { clickAt(centreOf(wnd)); }
+inline bool click(HWND wnd) { return wnd && clickAt(centreOf(wnd)); }
 // A screen point in the close box of `wnd`'s caption.
 POINT closeBoxPoint(HWND wnd);
 // The control that has the focus in `dlg`'s thread (the edit field of a
-// combo box counts as the combo box), and Tab until it is `control`.
+// combo box counts as the combo box), and Tab until it is `control`
+// (false if a Tab did not move the focus, or it never got there).
 HWND focused(HWND dlg);
 bool tabTo(HWND dlg, HWND control);
+// Waits until `wnd`'s thread has taken in what was sent to it and nothing
+// of `wnd` and its children waits to be painted.
+bool painted(HWND wnd);
 
 // Pixels, 0x00RRGGBB, row by row from the top.
 struct Image {

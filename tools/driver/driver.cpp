@@ -17,13 +17,9 @@ std::wstring widen(const std::string& s, UINT cp) {
     return w;
 }
 
-// Sends the input, then lets the foreground window's thread take it in.
-void send(std::vector<INPUT> in) {
-    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-    DWORD_PTR r;
-    SendMessageTimeoutW(GetForegroundWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
-    Sleep(20);
-}
+// Sends the input in one piece: it reaches the foreground thread's queue
+// in order, and what the keys do is waited for where it shows.
+void send(std::vector<INPUT> in) { SendInput(UINT(in.size()), in.data(), sizeof(INPUT)); }
 
 INPUT key(WORD vk, WORD scan, DWORD flags) {
     INPUT in{};
@@ -188,22 +184,26 @@ void typeText(const std::string& utf8) {
     send(in);
 }
 
-void clickAt(POINT pt) {
+bool clickAt(POINT pt, int clicks) {
     // Every event carries the position: a button event without one lands
     // wherever a late pointer report from X has just put the cursor back.
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    for (DWORD button : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+    std::vector<DWORD> events{0};
+    for (int i = 0; i < clicks; ++i) events.insert(events.end(), {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    for (DWORD button : events) {
         INPUT in{};
         in.type = INPUT_MOUSE;
         in.mi.dx = LONG((pt.x * 65535LL + (cx - 1) / 2) / (cx - 1));
         in.mi.dy = LONG((pt.y * 65535LL + (cy - 1) / 2) / (cy - 1));
         in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
         send({in});
-        waitUntil([&] {
-            POINT cur;
-            return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
-        }, 500);
+        if (!waitUntil([&] {
+                POINT cur;
+                return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
+            }, kChangeMs))
+            return false;
     }
+    return true;
 }
 
 POINT centreOf(HWND wnd) {
@@ -225,11 +225,23 @@ HWND focused(HWND dlg) {
 }
 
 bool tabTo(HWND dlg, HWND control) {
-    for (int i = 0; i < 12 && focused(dlg) != control; ++i) {
+    for (int i = 0; i < 20 && control && focused(dlg) != control; ++i) {
+        const HWND before = focused(dlg);
         pressKey(VK_TAB);
-        waitUntil([&] { return focused(dlg) == control; }, 200);
+        if (!waitUntil([&] { return focused(dlg) != before; }, kChangeMs)) return false;
     }
     return control && focused(dlg) == control;
+}
+
+bool painted(HWND wnd) {
+    DWORD_PTR r = 0;
+    return waitUntil([&] {
+        if (!SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_NORMAL, kChangeMs, &r) || GetUpdateRect(wnd, nullptr, FALSE))
+            return false;
+        for (HWND c = GetWindow(wnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (GetUpdateRect(c, nullptr, FALSE)) return false;
+        return true;
+    }, kChangeMs);
 }
 
 Image paintedImage(int width, int height, const std::function<void(HDC)>& paint) {

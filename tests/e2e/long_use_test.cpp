@@ -14,7 +14,7 @@ namespace {
 
 const char* const kEarth = "Země 5.98e24";
 
-using Release = ProgramTest;
+using LongUse = ProgramTest;
 
 // Entries in use in the GDI handle table that the process's PEB points to
 // (at 0xF8 of the 64-bit PEB), as Wine keeps it: Wine reports no
@@ -40,7 +40,7 @@ long gdiHandles(HANDLE process) {
 // closed by a close request. The figures come after a warm-up and after
 // each half of the commands and of the boxes: a leak grows in the second
 // half too, while caches settle in the first.
-TEST_F(Release, LongUseLeavesNothingBehind) {
+TEST_F(LongUse, LeavesNothingBehind) {
     const std::tuple<const char*, const char*, HWND, const char*> cycle[] = {  // null: the input error
         {"6378000", kEarth, circular, "7909.27"},   {"0", kEarth, circular, nullptr},
         {"6378000", kEarth, escape, "11185.40"},    {"abc", kEarth, escape, nullptr},
@@ -79,7 +79,7 @@ TEST_F(Release, LongUseLeavesNothingBehind) {
     for (const auto& [commands, boxes] : steps) {
         const DWORD start = GetTickCount();
         use(commands, boxes);
-        Sleep(200);
+        ASSERT_TRUE(painted(main)) << "the window does not settle";
         PROCESS_MEMORY_COUNTERS pmc{};
         GetProcessMemoryInfo(process, &pmc, sizeof pmc);
         long windows = 0;
