@@ -3,8 +3,6 @@
 // hand-offs observed through a stand-in browser and mail program.
 #include "fixture.h"
 
-#include <tlhelp32.h>
-
 #include <fstream>
 
 namespace {
@@ -69,17 +67,8 @@ protected:
     // What the shell has been handed so far, once no stand-in is running:
     // the shell starts one before it returns to the box.
     std::vector<std::string> handedOff() {
-        auto running = [] {
-            HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            PROCESSENTRY32W p{};
-            p.dwSize = sizeof p;
-            bool found = false;
-            for (BOOL more = Process32FirstW(all, &p); more && !found; more = Process32NextW(all, &p))
-                found = _wcsicmp(p.szExeFile, L"about_recorder.exe") == 0;
-            CloseHandle(all);
-            return found;
-        };
-        EXPECT_TRUE(waitUntil([&] { return !running(); }, kChangeMs)) << "a stand-in browser or mail program runs on";
+        EXPECT_TRUE(waitUntil([] { return !running("about_recorder.exe"); }, kChangeMs))
+            << "a stand-in browser or mail program runs on";
         std::vector<std::string> lines;
         std::ifstream in(log);
         for (std::string line; std::getline(in, line);) lines.push_back(line);

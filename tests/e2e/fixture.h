@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -19,20 +18,6 @@
 constexpr char kDistanceLabel[] = "Vzdalenost od stredu centr. telesa v metrech.";
 constexpr char kMassLabel[] = "Hmotnost centralniho telesa v kilogramech";
 constexpr char kResultLabel[] = "Vysledna rychlost v metrech za sekundu";
-
-// Where `part` stands pixel for pixel in `whole`; {-1, -1} if nowhere.
-inline POINT find(const Image& whole, const Image& part) {
-    for (int y = 0; y + part.height <= whole.height; ++y)
-        for (int x = 0; x + part.width <= whole.width; ++x) {
-            bool same = true;
-            for (int j = 0; j < part.height && same; ++j) {
-                const auto row = part.px.begin() + j * part.width;
-                same = std::equal(row, row + part.width, whole.px.begin() + (y + j) * whole.width + x);
-            }
-            if (same) return {x, y};
-        }
-    return {-1, -1};
-}
 
 // An icon of res/ (ORBELA_RES) as the window system makes it `size` pixels
 // square; a test that cannot load it fails.
@@ -56,33 +41,6 @@ inline ::testing::AssertionResult sameText(const std::string& what, const std::s
                                          << shown(got) << "\"\n  expected \"" << shown(expected) << "\"";
 }
 
-// The program's file as Windows loads its resources (never run); null
-// with a failure if it cannot.
-inline HMODULE programFile() {
-    HMODULE file = LoadLibraryExA(envPath("ORBELA_EXE").c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (!file) ADD_FAILURE() << "cannot load the resources of " << envPath("ORBELA_EXE") << " (ORBELA_EXE)";
-    return file;
-}
-
-// The texts a dialog shows, from the top down and left to right, each after
-// a "|" (a picture's control holds the picture's name, which it does not
-// show).
-inline std::string textsDown(HWND dlg) {
-    std::vector<std::pair<std::pair<LONG, LONG>, std::string>> texts;
-    RECT r;
-    for (HWND c = GetWindow(dlg, GW_CHILD); dlg && c; c = GetWindow(c, GW_HWNDNEXT)) {
-        const LONG kind = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
-        const bool picture = className(c) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
-        if (IsWindowVisible(c) && !picture && GetWindowRect(c, &r) && !text(c).empty())
-            texts.push_back({{r.top, r.left}, text(c)});
-    }
-    std::sort(texts.begin(), texts.end());
-    std::string all;
-    for (const auto& t : texts) all += "|" + t.second;
-    return all;
-}
-
 // `wnd` stands in the middle of the screen's work area (give or take a
 // pixel of rounding), below every topmost window.
 inline ::testing::AssertionResult centredAndNotTopmost(HWND wnd) {
@@ -96,23 +54,6 @@ inline ::testing::AssertionResult centredAndNotTopmost(HWND wnd) {
                                          << r.right << ", " << r.bottom << " in the work area " << work.left << ", "
                                          << work.top << " to " << work.right << ", " << work.bottom
                                          << (topmost ? ", topmost" : "");
-}
-
-// Where on the screen `icon`, drawn `size` pixels square over the colour of
-// the top left pixel of the screen area `r`, stands in that area: its top
-// left corner, or {-1, -1}.
-inline POINT iconAt(const RECT& r, HICON icon, int size) {
-    if (!icon) return {-1, -1};
-    const Image shot = captureScreen(r);
-    const Image drawn = paintedImage(size, size, [&](HDC mem) {
-        HBRUSH bg = CreateSolidBrush(RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF));
-        RECT all{0, 0, size, size};
-        FillRect(mem, &all, bg);
-        DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-        DeleteObject(bg);
-    });
-    const POINT at = find(shot, drawn);
-    return at.x < 0 ? at : POINT{r.left + at.x, r.top + at.y};
 }
 
 class ProgramTest : public ::testing::Test, protected Program {

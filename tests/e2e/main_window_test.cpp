@@ -20,40 +20,15 @@ std::string repeatedTo(const std::string& piece, size_t count) {
     return narrow(text);
 }
 
-// The main window as the program's file lays it out, made hidden in this
-// process from its template (the dialog captioned "ORBELA_XB"): what its
-// controls' fonts draw. Null, with a failure, if there is none.
-HWND layoutOf(HMODULE file) {
-    HWND found = nullptr;
-    EnumResourceNamesA(file, RT_DIALOG, [](HMODULE m, LPCSTR, LPSTR name, LONG_PTR lp) -> BOOL {
-        HWND dlg = CreateDialogParamA(m, name, nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-        if (dlg && text(dlg) == "ORBELA_XB") return (*reinterpret_cast<HWND*>(lp) = dlg) == nullptr;
-        if (dlg) DestroyWindow(dlg);
-        return TRUE;
-    }, LONG_PTR(&found));
-    if (!found) ADD_FAILURE() << "no dialog \"ORBELA_XB\" in " << envPath("ORBELA_EXE");
-    return found;
-}
-
-// How large `utf8` is in `font`, in pixels.
-SIZE extent(HFONT font, const std::string& utf8) {
-    SIZE size{};
-    paintedImage(1, 1, [&](HDC dc) {
-        HGDIOBJ old = SelectObject(dc, font);
-        const std::wstring w = widen(utf8);
-        GetTextExtentPoint32W(dc, w.c_str(), int(w.size()), &size);
-        SelectObject(dc, old);
-    });
-    return size;
-}
-
 class Window : public ProgramTest {
 protected:
     HWND layout = nullptr;
 
     void SetUp() override {
         ProgramTest::SetUp();
-        if (!HasFatalFailure()) layout = layoutOf(programFile());
+        if (HasFatalFailure()) return;
+        layout = dialogFromFile(envPath("ORBELA_EXE"), "ORBELA_XB");
+        ASSERT_NE(layout, nullptr) << "no dialog \"ORBELA_XB\" in " << envPath("ORBELA_EXE");
     }
     void TearDown() override {
         if (layout) DestroyWindow(layout);
@@ -84,7 +59,7 @@ protected:
     ::testing::AssertionResult showsWhole(const std::string& expected) {
         if (!shows(result, expected)) return shows(result, expected);
         const HFONT font = fontOf(result);
-        const SIZE size = extent(font, expected);
+        const SIZE size = textSize(font, expected);
         const Image drawn = paintedImage(size.cx, size.cy, [&](HDC dc) {
             RECT all{0, 0, size.cx, size.cy};
             FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
@@ -129,23 +104,11 @@ protected:
         return waitUntil([&] { return text(field(box)).empty(); }, kChangeMs);
     }
 
-    // The presets of the mass box, in the order its list shows them.
-    std::vector<std::string> presets() {
-        std::vector<std::string> items;
-        const LRESULT count = SendMessageW(mass, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            std::wstring item(size_t(SendMessageW(mass, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-            item.resize(size_t(SendMessageW(mass, CB_GETLBTEXT, i, LPARAM(item.data()))));
-            items.push_back(narrow(item));
-        }
-        return items;
-    }
-
     // Chooses a preset with the arrow keys, each key waited for until the
     // list's selection moves (away first if the list has it selected but
     // the field shows another text).
     ::testing::AssertionResult choose(HWND box, const std::string& preset) {
-        const auto items = presets();
+        const auto items = listItems(mass);
         const LRESULT at = std::find(items.begin(), items.end(), preset) - items.begin();
         for (int step = 0; step < 6 && text(field(box)) != preset; ++step) {
             const LRESULT before = SendMessageW(box, CB_GETCURSEL, 0, 0);
@@ -182,7 +145,7 @@ using Messages = Window;
 
 TEST_F(StartUp, FieldsPresetsIconAndFrame) {
     EXPECT_EQ(text(distance) + "|" + text(field(mass)) + "|" + text(result), "||0.00");
-    EXPECT_EQ(presets(), (std::vector<std::string>{kSun, kEarth})) << "the presets in the list, sorted";
+    EXPECT_EQ(listItems(mass), (std::vector<std::string>{kSun, kEarth})) << "the presets in the list, sorted";
     // Down in the empty mass box shows the first preset, then the second.
     ASSERT_TRUE(clear(mass));
     for (const char* preset : {kSun, kEarth}) {
@@ -204,18 +167,6 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
         << "a maximise box or a sizing border, or no minimise box";
 }
 
-// The texts of a menu and its pop-ups, each on a line of its own, a
-// pop-up's items under it, indented.
-std::string menuTexts(HMENU menu, const std::string& indent = "") {
-    std::string all;
-    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-        wchar_t item[256] = L"";
-        GetMenuStringW(menu, UINT(i), item, 256, MF_BYPOSITION);
-        all += indent + narrow(item) + "\n" + menuTexts(GetSubMenu(menu, i), indent + "  ");
-    }
-    return all;
-}
-
 // Every text of the window, top down and left to right, and of its menu
 // as Windows loads it from the program's file (the menu of another
 // process cannot be read under Wine); the window centred on the work
@@ -226,30 +177,11 @@ TEST_F(StartUp, EveryTextAndTheWindowsPlace) {
                          "|Vzdalenost od stredu centr. telesa v metrech.|Prvni kosm. rychlost|Druha kosm. rychlost"
                          "|Hmotnost centralniho telesa v kilogramech|Treti kosm. rychlost|Unikova r.II|Kruhova r.I"
                          "|Cancel|Vysledek|Vysledna rychlost v metrech za sekundu|0.00|ORBELA_XB"));
-    std::vector<HMENU> menus;
-    EnumResourceNamesA(programFile(), RT_MENU, [](HMODULE file, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
-        reinterpret_cast<std::vector<HMENU>*>(found)->push_back(LoadMenuA(file, name));
-        return TRUE;
-    }, LONG_PTR(&menus));
+    const std::vector<HMENU> menus = menusFromFile(envPath("ORBELA_EXE"));
     ASSERT_EQ(menus.size(), 1u) << "menus in " << envPath("ORBELA_EXE");
-    EXPECT_TRUE(sameText("the menu", menuTexts(menus[0]),
+    EXPECT_TRUE(sameText("the menu", menuText(menus[0]),
                          "&Program\n  &Ukončit\tAlt-F4\n&Nápověda\n  &O programu...\n  &Návod\n"));
     EXPECT_TRUE(centredAndNotTopmost(main));
-}
-
-// The centre of the minimise box in `wnd`'s caption, found where the window
-// itself answers that the pointer is on it; {-1, -1} if it has none.
-POINT minimiseBox(HWND wnd) {
-    RECT r;
-    GetWindowRect(wnd, &r);
-    const int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
-    int first = -1, last = -1;
-    for (int x = r.left; x < r.right; ++x) {
-        DWORD_PTR hit = 0;
-        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, kChangeMs, &hit);
-        if (hit == HTMINBUTTON) last = first < 0 ? first = x : x;
-    }
-    return first < 0 ? POINT{-1, -1} : POINT{(first + last) / 2, y};
 }
 
 // A click on the minimise box minimises the window; a double click on the
@@ -258,17 +190,16 @@ TEST_F(StartUp, MinimisedAndRestored) {
     ASSERT_TRUE(enter(distance, "6378000"));
     RECT before{}, after{}, small{};
     GetWindowRect(main, &before);
-    const POINT minimise = minimiseBox(main);
+    const POINT minimise = minimiseBoxPoint(main);
     ASSERT_GE(minimise.x, 0) << "no minimise box in the caption";
     ASSERT_TRUE(activate(main) && clickAt(minimise));
-    ASSERT_TRUE(waitUntil([&] { return IsIconic(main); }, kChangeMs)) << "a click on the minimise box";
-    GetWindowRect(main, &small);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(main) && GetWindowRect(main, &small) && !EqualRect(&small, &before); },
+                          kChangeMs)) << "a click on the minimise box";
     ASSERT_TRUE(clickAt(POINT{(small.left + small.right) / 2, (small.top + small.bottom) / 2}, 2));
-    ASSERT_TRUE(waitUntil([&] { return !IsIconic(main) && IsWindowVisible(main); }, kChangeMs))
-        << "a double click on the minimised window";
-    GetWindowRect(main, &after);
-    EXPECT_TRUE(EqualRect(&before, &after)) << "back at " << after.left << ", " << after.top << ", not "
-                                            << before.left << ", " << before.top;
+    EXPECT_TRUE(waitUntil([&] {
+        return !IsIconic(main) && IsWindowVisible(main) && GetWindowRect(main, &after) && EqualRect(&before, &after);
+    }, kChangeMs)) << "a double click on the minimised window leaves it at " << after.left << ", " << after.top
+                   << ", not " << before.left << ", " << before.top << (IsIconic(main) ? ", minimised" : "");
     EXPECT_EQ(text(distance) + "|" + text(result), "6378000|0.00");
     EXPECT_TRUE(IsWindowEnabled(main) && painted(main));
 }
@@ -292,16 +223,11 @@ TEST_F(StartUp, TheFilesIconIsTheRocket) {
     ExtractIconExW(widen(envPath("ORBELA_EXE")).c_str(), 0, &extracted, nullptr, 1);
     EXPECT_TRUE(extracted && pixels(extracted, 32) == pixels(iconFile("app.ico", 32), 32))
         << "the shell shows the file with another icon than the 32-pixel rocket of res/app.ico";
-    std::vector<HICON> first;  // the first icon group's images at 16 and 32 pixels
-    EnumResourceNamesA(programFile(), RT_GROUP_ICON, [](HMODULE file, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
-        for (int size : {16, 32})
-            reinterpret_cast<std::vector<HICON>*>(found)->push_back(HICON(LoadImageA(file, name, IMAGE_ICON, size, size, 0)));
-        return FALSE;
-    }, LONG_PTR(&first));
-    ASSERT_EQ(first.size(), 2u) << "no icon group in " << envPath("ORBELA_EXE");
-    for (int i : {0, 1})
-        EXPECT_TRUE(first[i] && pixels(first[i], 16 << i) == pixels(iconFile("app.ico", 16 << i), 16 << i))
-            << "the first icon group's " << (16 << i) << "-pixel image is not the rocket of res/app.ico";
+    for (int size : {16, 32}) {
+        HICON first = firstIconFromFile(envPath("ORBELA_EXE"), size);
+        EXPECT_TRUE(first && pixels(first, size) == pixels(iconFile("app.ico", size), size))
+            << "the first icon group's " << size << "-pixel image is not the rocket of res/app.ico";
+    }
 }
 
 // What the coloured texts show, as the screen shows them: their ink on the
@@ -487,7 +413,7 @@ TEST_F(Velocity, TheLongestResultsShownWhole) {
     for (size_t n = 4; n < 30; ++n) {
         int widest = 0;
         for (char d = '0'; d <= '9'; ++d)
-            widest = std::max<int>(widest, extent(fontOf(result), std::string(n - 3, d) + ".00").cx);
+            widest = std::max<int>(widest, textSize(fontOf(result), std::string(n - 3, d) + ".00").cx);
         if (widest <= room(result)) longest = n;
     }
     std::printf("The result field shows %zu characters of any digits whole, in %d pixels.\n", longest, room(result));
@@ -504,7 +430,7 @@ TEST_F(Velocity, TheLongestResultsShownWhole) {
 TEST_F(Velocity, TypedLongerThanTheBoxesAreWide) {
     const std::string distant = "Vzdálenost od středu Země: 6378000 m", heavy = "5.98e24 kg, hmotnost Země podle tabulek";
     ASSERT_TRUE(enter(distance, distant));
-    EXPECT_GT(extent(fontOf(distance), distant).cx, room(distance)) << "the distance fits its box";
+    EXPECT_GT(textSize(fontOf(distance), distant).cx, room(distance)) << "the distance fits its box";
     ASSERT_TRUE(clear(mass));
     typeText(heavy);
     // Tab moves the focus on once every key before it has been taken.
@@ -512,8 +438,8 @@ TEST_F(Velocity, TypedLongerThanTheBoxesAreWide) {
     ASSERT_TRUE(waitUntil([&] { return focused(main) != mass; }, kChangeMs)) << "Tab after the mass";
     const std::string took = text(field(mass));
     EXPECT_TRUE(took.size() < heavy.size() && took.compare(0, 7, "5.98e24") == 0 &&
-                extent(fontOf(field(mass)), took).cx <= room(field(mass)))
-        << "the mass box took \"" << took << "\" of \"" << heavy << "\", " << extent(fontOf(field(mass)), took).cx
+                textSize(fontOf(field(mass)), took).cx <= room(field(mass)))
+        << "the mass box took \"" << took << "\" of \"" << heavy << "\", " << textSize(fontOf(field(mass)), took).cx
         << " pixels wide, in a box of " << room(field(mass));
     for (const auto& [button, velocity] : {std::pair{circular, "7909.27"}, std::pair{escape, "11185.40"}}) {
         ASSERT_TRUE(activate(main) && click(button));

@@ -1,5 +1,8 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -188,22 +191,26 @@ bool clickAt(POINT pt, int clicks) {
     // Every event carries the position: a button event without one lands
     // wherever a late pointer report from X has just put the cursor back.
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    std::vector<DWORD> events{0};
-    for (int i = 0; i < clicks; ++i) events.insert(events.end(), {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
-    for (DWORD button : events) {
+    auto event = [&](DWORD button) {
         INPUT in{};
         in.type = INPUT_MOUSE;
         in.mi.dx = LONG((pt.x * 65535LL + (cx - 1) / 2) / (cx - 1));
         in.mi.dy = LONG((pt.y * 65535LL + (cy - 1) / 2) / (cy - 1));
         in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
-        send({in});
-        if (!waitUntil([&] {
-                POINT cur;
-                return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
-            }, kChangeMs))
-            return false;
-    }
-    return true;
+        return in;
+    };
+    auto there = [&] {
+        POINT cur;
+        return waitUntil([&] { return GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y; }, kChangeMs);
+    };
+    send({event(0)});
+    if (!there()) return false;
+    // The presses in one piece, so that two of them make a double click.
+    std::vector<INPUT> presses;
+    for (int i = 0; i < clicks; ++i)
+        for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) presses.push_back(event(button));
+    send(presses);
+    return there();
 }
 
 POINT centreOf(HWND wnd) {
@@ -271,6 +278,150 @@ RECT clientOnScreen(HWND wnd) {
     GetClientRect(wnd, &r);
     MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+POINT find(const Image& whole, const Image& part) {
+    for (int y = 0; y + part.height <= whole.height; ++y)
+        for (int x = 0; x + part.width <= whole.width; ++x) {
+            bool same = true;
+            for (int j = 0; j < part.height && same; ++j) {
+                const auto row = part.px.begin() + j * part.width;
+                same = std::equal(row, row + part.width, whole.px.begin() + (y + j) * whole.width + x);
+            }
+            if (same) return {x, y};
+        }
+    return {-1, -1};
+}
+
+POINT iconAt(const RECT& r, HICON icon, int size) {
+    if (!icon) return {-1, -1};
+    const Image shot = captureScreen(r);
+    const Image drawn = paintedImage(size, size, [&](HDC mem) {
+        HBRUSH bg = CreateSolidBrush(RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF));
+        RECT all{0, 0, size, size};
+        FillRect(mem, &all, bg);
+        DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        DeleteObject(bg);
+    });
+    const POINT at = find(shot, drawn);
+    return at.x < 0 ? at : POINT{r.left + at.x, r.top + at.y};
+}
+
+SIZE textSize(HFONT font, const std::string& utf8) {
+    SIZE size{};
+    paintedImage(1, 1, [&](HDC dc) {
+        HGDIOBJ old = SelectObject(dc, font);
+        const std::wstring w = widen(utf8);
+        GetTextExtentPoint32W(dc, w.c_str(), int(w.size()), &size);
+        SelectObject(dc, old);
+    });
+    return size;
+}
+
+std::string textsDown(HWND dlg) {
+    std::vector<std::pair<std::pair<LONG, LONG>, std::string>> texts;
+    RECT r;
+    for (HWND c : visibleChildren(dlg)) {
+        const LONG kind = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
+        const bool picture = className(c) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
+        if (!picture && GetWindowRect(c, &r) && !text(c).empty()) texts.push_back({{r.top, r.left}, text(c)});
+    }
+    std::sort(texts.begin(), texts.end());
+    std::string all;
+    for (const auto& t : texts) all += "|" + t.second;
+    return all;
+}
+
+std::vector<std::string> listItems(HWND combo) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(size_t(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        item.resize(size_t(SendMessageW(combo, CB_GETLBTEXT, i, LPARAM(item.data()))));
+        items.push_back(narrow(item));
+    }
+    return items;
+}
+
+namespace {
+
+std::string menuText(HMENU menu, const std::string& indent) {
+    std::string all;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        wchar_t item[256] = L"";
+        GetMenuStringW(menu, UINT(i), item, 256, MF_BYPOSITION);
+        all += indent + narrow(item) + "\n" + menuText(GetSubMenu(menu, i), indent + "  ");
+    }
+    return all;
+}
+
+// The resources of a program's file, or null.
+HMODULE resourcesOf(const std::string& exe) {
+    return LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+// Calls `each` with the name of every resource of `kind` until it returns false.
+template <class F>
+void eachResource(HMODULE file, LPCSTR kind, F each) {
+    EnumResourceNamesA(file, kind, [](HMODULE, LPCSTR, LPSTR name, LONG_PTR f) -> BOOL {
+        return (*reinterpret_cast<F*>(f))(name);
+    }, LONG_PTR(&each));
+}
+
+}  // namespace
+
+std::string menuText(HMENU menu) { return menuText(menu, ""); }
+
+POINT minimiseBoxPoint(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int first = -1, last = -1;
+    for (int x = r.left; x < r.right; ++x) {
+        DWORD_PTR hit = 0;
+        SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, kChangeMs, &hit);
+        if (hit == HTMINBUTTON) last = first < 0 ? first = x : x;
+    }
+    return first < 0 ? POINT{-1, -1} : POINT{(first + last) / 2, y};
+}
+
+bool running(const char* exe) {
+    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 p{};
+    p.dwSize = sizeof p;
+    bool found = false;
+    for (BOOL more = Process32First(all, &p); more && !found; more = Process32Next(all, &p))
+        found = _stricmp(p.szExeFile, exe) == 0;
+    CloseHandle(all);
+    return found;
+}
+
+HWND dialogFromFile(const std::string& exe, const std::string& caption) {
+    HMODULE file = resourcesOf(exe);
+    HWND found = nullptr;
+    eachResource(file, RT_DIALOG, [&](LPSTR name) {
+        HWND dlg = CreateDialogParamA(file, name, nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        if (dlg && text(dlg) == caption) return (found = dlg) == nullptr;
+        if (dlg) DestroyWindow(dlg);
+        return true;
+    });
+    return found;
+}
+
+std::vector<HMENU> menusFromFile(const std::string& exe) {
+    HMODULE file = resourcesOf(exe);
+    std::vector<HMENU> menus;
+    eachResource(file, RT_MENU, [&](LPSTR name) { return menus.push_back(LoadMenuA(file, name)), true; });
+    return menus;
+}
+
+HICON firstIconFromFile(const std::string& exe, int size) {
+    HMODULE file = resourcesOf(exe);
+    HICON icon = nullptr;
+    eachResource(file, RT_GROUP_ICON, [&](LPSTR name) {
+        return !(icon = HICON(LoadImageA(file, name, IMAGE_ICON, size, size, 0)));
+    });
+    return icon;
 }
 
 bool startProgram(const std::string& exe, const char* caption, Program& program, DWORD ms) {

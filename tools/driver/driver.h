@@ -96,6 +96,37 @@ Image paintedImage(int width, int height, const std::function<void(HDC)>& paint)
 Image captureScreen(const RECT& r);
 // A window's client area on the screen.
 RECT clientOnScreen(HWND wnd);
+// Where `part` stands pixel for pixel in `whole`; {-1, -1} if nowhere.
+POINT find(const Image& whole, const Image& part);
+// Where on the screen `icon`, drawn `size` pixels square over the colour of
+// the top left pixel of the screen area `r`, stands in that area: its top
+// left corner, or {-1, -1}.
+POINT iconAt(const RECT& r, HICON icon, int size);
+// How large `utf8` is in `font`, in pixels.
+SIZE textSize(HFONT font, const std::string& utf8);
+
+// The texts a dialog shows, from the top down and left to right, each after
+// a "|" (a picture's control holds the picture's name, which it does not
+// show).
+std::string textsDown(HWND dlg);
+// The items of a combo box's list, in the order it shows them.
+std::vector<std::string> listItems(HWND combo);
+// The texts of a menu, each on a line of its own, a pop-up's items under
+// it, indented.
+std::string menuText(HMENU menu);
+// The centre of the minimise box in `wnd`'s caption, found where the window
+// itself answers that the pointer is on it; {-1, -1} if it has none.
+POINT minimiseBoxPoint(HWND wnd);
+// True while a process of that program file name runs.
+bool running(const char* exe);
+
+// From a program's file as Windows loads its resources, without running
+// it: the dialog captioned `caption`, made hidden in this process (null if
+// none); its menus; its first icon group's image of `size` pixels, as the
+// shell shows the file (null if none).
+HWND dialogFromFile(const std::string& exe, const std::string& caption);
+std::vector<HMENU> menusFromFile(const std::string& exe);
+HICON firstIconFromFile(const std::string& exe, int size);
 
 // A program started by startProgram: its process and its main window.
 struct Program {

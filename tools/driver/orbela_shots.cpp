@@ -20,7 +20,8 @@ bool SaveWindow(HWND wnd, const std::string& path)
 {
     activate(wnd);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(300);
+    if (!painted(wnd))
+        return false;
     RECT r;
     GetWindowRect(wnd, &r);
     const Image shot = captureScreen(r);
