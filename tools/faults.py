@@ -36,10 +36,12 @@ def presets():
 
 def suites():
     """Every CTest label of every preset's tree, and the presets that have
-    it: a fault's suites are labels, run where they are."""
+    it: a fault's suites are labels, run where they are. Each tree is built
+    first: the window suites are those its test program lists."""
     found = {}
     for preset in presets():
-        subprocess.run(f"cmake --preset {preset}", shell=True, cwd=TREE, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(f"cmake --preset {preset} && cmake --build --preset {preset}", shell=True, cwd=TREE, check=True,
+                       stdout=subprocess.DEVNULL)
         listing = subprocess.run(["ctest", "--preset", preset, "--print-labels"], cwd=TREE, check=True,
                                  capture_output=True, text=True).stdout
         for label in listing.split("All Labels:", 1)[-1].split():
@@ -47,7 +49,7 @@ def suites():
     return found
 
 
-def read_faults(path, labels):
+def read_faults(path, labels, wanted):
     """Blocks of `ID what`, then indented `suites:` (labels), `file:` and the
     text (`- ` lines) that the replacement (`+ ` lines) takes the place of."""
     faults = []
@@ -68,6 +70,7 @@ def read_faults(path, labels):
             fault["edits"][-1]["old" if body[0] == "-" else "new"].append(body[2:])
         else:
             sys.exit(f"{path}:{number}: cannot read: {line}")
+    faults = [f for f in faults if not wanted or f["id"] in wanted]
     for fault in faults:
         unknown = [s for s in fault["suites"] if s not in labels]
         if unknown or not fault["suites"] or not fault["edits"]:
@@ -156,7 +159,7 @@ def main():
         return 1
     copy_tree(commit)
     labels = suites()
-    faults = [f for f in read_faults(os.path.join(ROOT, "tools", "faults.txt"), labels) if not args or f["id"] in args]
+    faults = read_faults(os.path.join(ROOT, "tools", "faults.txt"), labels, args)
     missed = 0
     for fault in faults:
         verdict = run(fault, labels)
