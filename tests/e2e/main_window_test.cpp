@@ -1,5 +1,6 @@
 // The main window, started as its own process and driven from outside with
-// real keystrokes and clicks; texts compared as the screen shows them.
+// real keystrokes and clicks; every text it shows compared whole, as the user
+// must read it, and its results as the screen shows them.
 #include <algorithm>
 #include <functional>
 #include <set>
