@@ -7,11 +7,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 . tools/wine/wine32.sh
 
-route=$(orbela_route32)
-if ! orbela_runs32 "$route"; then
-    echo "The README's pictures are the 32-bit product's, which cannot run here (${route#none: })." >&2
-    exit 1
-fi
+orbela_need_route32 "The 32-bit product, whose pictures the README shows," || exit 1
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target ORBELA
 cmake --preset win64 >/dev/null

@@ -19,10 +19,9 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target ORBELA orbela_shots
 echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
-route=$(orbela_route32)
 builds=(win32 win64)
-if ! orbela_runs32 "$route"; then
-    echo "The 32-bit product cannot run here (${route#none: }); the 64-bit build stands in."
+if ! orbela_need_route32 "The 32-bit product"; then
+    echo "The 64-bit build stands in."
     builds=(win64)
 fi
 
