@@ -6,7 +6,7 @@
 # 32-bit runs take this machine's route for 32-bit programs: natively, or
 # emulated by qemu-i386, whose times are then the emulator's; without a
 # route they are skipped.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 . tools/wine/wine32.sh
 runs=${ORBELA_STARTUP_RUNS:-40}
 programs=(build/win64/ORBELA.exe)

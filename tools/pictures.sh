@@ -4,7 +4,7 @@
 # under the test prefix's colours, as tools/run.sh photographs them without
 # a display. The PNGs carry no time, so retaking an unchanged picture gives
 # the same bytes, and `git status docs` shows only pictures that changed.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 . tools/wine/wine32.sh
 
 orbela_need_route32 "The 32-bit product, whose pictures the README shows," || exit 1

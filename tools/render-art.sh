@@ -20,7 +20,7 @@
 # the files depends on the time or the machine, but another release of
 # librsvg or ImageMagick may round some edges differently: hence the
 # tolerance, and the README's figures behind it.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 
 case "${1:-}" in
     "") check=false ;;

@@ -10,7 +10,7 @@
 # window and the About box go to build/screenshots/ (main.png and about.png
 # of the 64-bit build, main-win32.png and about-win32.png of the product),
 # and each program is closed through its exit question.
-ORBELA_DEPS=install . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" install
 . tools/wine/wine32.sh
 
 cmake --preset win32 >/dev/null
