@@ -86,15 +86,10 @@ def sh(command, log):
 
 
 def copy_tree(commit):
-    if commit is None:
-        commit = subprocess.run(["git", "-C", ROOT, "stash", "create"], capture_output=True,
-                                text=True).stdout.strip() or "HEAD"
     if os.path.isdir(TREE):
         shutil.rmtree(TREE)
     os.makedirs(os.path.join(WORK, "logs"), exist_ok=True)
-    for args in (["clone", "--quiet", "--shared", "--no-checkout", ROOT, TREE],
-                 ["-C", TREE, "checkout", "--quiet", "--detach", commit]):
-        subprocess.run(["git", *args], check=True)
+    subprocess.run([os.path.join(ROOT, "tools", "clone-tree.sh"), ROOT, TREE, *([commit] if commit else [])], check=True)
 
 
 def plant(fault):
