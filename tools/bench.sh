@@ -6,12 +6,15 @@
 # 32-bit runs take this machine's route for 32-bit programs: natively, or
 # emulated by qemu-i386, whose times are then the emulator's; without a
 # route they are skipped.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 . tools/wine/wine32.sh
 runs=${ORBELA_STARTUP_RUNS:-40}
-route=$(orbela_route32)
 programs=(build/win64/ORBELA.exe)
-orbela_runs32 "$route" && programs+=(build/win32/ORBELA.exe)
+runs32=false
+if orbela_need_route32 "The 32-bit build"; then
+    runs32=true
+    programs+=(build/win32/ORBELA.exe)
+fi
 
 for preset in linux win32 win64; do cmake --preset "$preset" >/dev/null; done
 cmake --build --preset linux --target velocity_bench >/dev/null
@@ -24,9 +27,9 @@ echo
 echo "=== velocity core, 64-bit build under Wine (Windows C runtime)"
 tools/wine/session.sh '$ORBELA_WINE build/win64/bench/core/velocity_bench.exe'
 echo
-echo "=== velocity core, 32-bit build under Wine (Windows C runtime); 32-bit programs: $route"
-[ "${route%% *}" = qemu ] && echo "(emulated: the times are the emulator's, not the program's)"
-if orbela_runs32 "$route"; then
+echo "=== velocity core, 32-bit build under Wine (Windows C runtime); 32-bit programs: $ORBELA_ROUTE32"
+[ "${ORBELA_ROUTE32%% *}" = qemu ] && echo "(emulated: the times are the emulator's, not the program's)"
+if $runs32; then
     tools/wine/session.sh '$ORBELA_WINE build/win32/bench/core/velocity_bench.exe'
 fi
 echo

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # What building, running and testing ORBELA_XB need on Debian 12 or 13: the
-# packages below (by names both releases have), the locale cs_CZ.UTF-8 (the
-# core's tests read numbers with its decimal comma), and a way to run the
-# 32-bit product: Wine's 32-bit loader, natively where the kernel runs
-# 32-bit programs, otherwise under qemu-i386 8 or later, taken from the
-# release where the archive offers one that new, and from the release's
-# backports suite where it does not.
+# packages below (by names both releases have; debootstrap for
+# tools/fresh-debian.sh), the locale cs_CZ.UTF-8 (the core's tests read
+# numbers with its decimal comma), and a way to run the 32-bit product:
+# Wine's 32-bit loader, natively where the kernel runs 32-bit programs,
+# otherwise under qemu-i386 8 or later, taken from the release where the
+# archive offers one that new, and from the release's backports suite
+# where it does not.
 #
 #   tools/deps.sh           installs what is missing (as root or through
 #                           sudo); does nothing when all of it is there
@@ -20,9 +21,10 @@ set -euo pipefail
 packages=(
     git cmake ninja-build g++ python3 locales
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-    googletest libbenchmark-dev clang libclang-rt-dev lld
+    googletest clang libclang-rt-dev lld
     wine wine64 wine32:i386 fonts-wine xvfb imagemagick unzip
     librsvg2-bin icoutils fonts-dejavu-core
+    debootstrap
 )
 locale=cs_CZ.UTF-8
 

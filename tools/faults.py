@@ -18,8 +18,8 @@ must be made anew) and is not part of tools/test.sh: run it before and
 after changing the tests, so that no catch is lost.
 """
 import glob
-import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -30,8 +30,10 @@ TREE = os.path.join(WORK, "tree")
 
 
 def presets():
-    with open(os.path.join(ROOT, "CMakePresets.json"), encoding="utf-8") as f:
-        return [p["name"] for p in json.load(f)["configurePresets"] if not p.get("hidden")]
+    """The presets of the workflows of CMakePresets.json, as cmake lists them."""
+    listing = subprocess.run(["cmake", "--list-presets=workflow"], cwd=TREE, check=True,
+                             capture_output=True, text=True).stdout
+    return re.findall(r'^ *"([^"]+)"', listing, re.MULTILINE)
 
 
 def suites():
@@ -87,15 +89,10 @@ def sh(command, log):
 
 
 def copy_tree(commit):
-    if commit is None:
-        commit = subprocess.run(["git", "-C", ROOT, "stash", "create"], capture_output=True,
-                                text=True).stdout.strip() or "HEAD"
     if os.path.isdir(TREE):
         shutil.rmtree(TREE)
     os.makedirs(os.path.join(WORK, "logs"), exist_ok=True)
-    for args in (["clone", "--quiet", "--shared", "--no-checkout", ROOT, TREE],
-                 ["-C", TREE, "checkout", "--quiet", "--detach", commit]):
-        subprocess.run(["git", *args], check=True)
+    subprocess.run([os.path.join(ROOT, "tools", "clone-tree.sh"), ROOT, TREE, *([commit] if commit else [])], check=True)
 
 
 def plant(fault):

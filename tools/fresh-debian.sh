@@ -32,7 +32,7 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 if ! command -v debootstrap >/dev/null; then
-    echo "$0 needs debootstrap: apt-get install debootstrap (as root or through sudo) installs it" >&2
+    echo "$0 needs debootstrap: tools/deps.sh (as root or through sudo) installs it" >&2
     exit 1
 fi
 

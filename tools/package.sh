@@ -18,7 +18,7 @@
 # The archive is the same bytes from every clean build of a commit: entries in
 # name order, each dated SOURCE_DATE_EPOCH (by default the last commit's time),
 # with fixed permissions and no owner or other file-system details.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 out=build/win32

@@ -4,14 +4,10 @@
 # under the test prefix's colours, as tools/run.sh photographs them without
 # a display. The PNGs carry no time, so retaking an unchanged picture gives
 # the same bytes, and `git status docs` shows only pictures that changed.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 . tools/wine/wine32.sh
 
-route=$(orbela_route32)
-if ! orbela_runs32 "$route"; then
-    echo "The README's pictures are the 32-bit product's, which cannot run here (${route#none: })." >&2
-    exit 1
-fi
+orbela_need_route32 "The 32-bit product, whose pictures the README shows," || exit 1
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target ORBELA
 cmake --preset win64 >/dev/null

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Renders the drawing and the icons in res/ from their SVG sources in
 # res/art/, and checks what it wrote against the formats the resource script
-# needs: MYBMP.bmp 449 x 188, 24 bits, uncompressed; app.ico 16 x 16 and
-# 32 x 32, small.ico 16 x 16, about.ico 48 x 48, each image 8 bits (256
-# colours), the rockets opaque, the flag opaque in its top 31 rows and
-# transparent, through the icon's mask, in the 17 rows below.
+# needs: MYBMP.bmp 449 x 188, 24 bits, uncompressed; each icon's images of
+# the sizes and bits in the table below, opaque in their top rows as it
+# says and transparent, through the icon's mask, in the rows below them.
 #
 #   tools/render-art.sh           writes the four files into res/
 #   tools/render-art.sh --check   renders into a temporary folder and fails,
@@ -20,7 +19,7 @@
 # the files depends on the time or the machine, but another release of
 # librsvg or ImageMagick may round some edges differently: hence the
 # tolerance, and the README's figures behind it.
-. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" check
 
 case "${1:-}" in
     "") check=false ;;
@@ -33,9 +32,15 @@ esac
 most_level=8
 most_percent=2
 
-# ImageMagick 7 names its command magick (and keeps convert only as an old
-# name); ImageMagick 6 has convert alone.
-if command -v magick >/dev/null; then im=magick; else im=convert; fi
+# Each icon and its images: the source in res/art/, the size (square), the
+# bits per pixel and how many rows from the top are opaque (the rockets
+# wholly, the flag in its top 31 rows).
+icons=(
+    "app.ico   IDI_APP-16:16:8:16 IDI_APP-32:32:8:32"
+    "small.ico IDI_SMALL:16:8:16"
+    "about.ico IDI_ABOUT:48:8:31"
+)
+im=tools/magick.sh
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -55,9 +60,17 @@ for source in res/art/*.svg; do
     rsvg-convert "$source" -o "$tmp/${name%.svg}.png"
 done
 "$im" "$tmp/MYBMP.png" -alpha off -type TrueColor BMP3:"$out/MYBMP.bmp"
-icotool -c -o "$out/app.ico" -b 8 "$tmp/IDI_APP-16.png" -b 8 "$tmp/IDI_APP-32.png"
-icotool -c -o "$out/small.ico" -b 8 "$tmp/IDI_SMALL.png"
-icotool -c -o "$out/about.ico" -b 8 "$tmp/IDI_ABOUT.png"
+files=(MYBMP.bmp)
+for icon in "${icons[@]}"; do
+    read -r file images <<<"$icon"
+    packed=()
+    for image in $images; do
+        IFS=: read -r source size bits rows <<<"$image"
+        packed+=(-b "$bits" "$tmp/$source.png")
+    done
+    icotool -c -o "$out/$file" "${packed[@]}"
+    files+=("$file")
+done
 
 fail() { echo "render-art: $*" >&2; exit 1; }
 
@@ -83,35 +96,34 @@ alpha() {  # PNG, first row, rows, fx statistic: the statistic of their alpha
     "$im" "$1" -alpha extract -crop "x$3+0+$2" -format "%[fx:$4]" info:
 }
 
-check_icon() {  # folder, file, then each image as WIDTHxHEIGHTxBITS:ROWS, its top ROWS opaque, the rest transparent
-    local folder=$1 file=$2 image_size want="" got i=0 image rows height
-    shift 2
+check_icon() {  # folder, then a line of the table of icons
+    local folder=$1 file images image want="" got i=0 source size bits rows
+    read -r file images <<<"$2"
     mkdir -p "$(images "$folder")"
-    for image_size; do want+=" ${image_size%:*}"; done
+    for image in $images; do
+        IFS=: read -r source size bits rows <<<"$image"
+        want+=" ${size}x${size}x$bits"
+    done
     got=$(icotool -l "$folder/$file" | sed -E 's/.*--width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+).*/ \1x\2x\3/' | tr -d '\n')
     [ "$got" = "$want" ] || fail "$(label "$folder" "$file") holds the images$got, not$want"
-    for image_size; do
+    for image in $images; do
+        IFS=: read -r source size bits rows <<<"$image"
         i=$((i + 1))
         image=$(images "$folder")/$file-$i.png
-        rows=${image_size#*:}
-        height=${image_size%x*}
-        height=${height#*x}
         icotool -x -i "$i" -o "$image" "$folder/$file"
         [ "$(alpha "$image" 0 "$rows" minima)" = 1 ] &&
-            { [ "$rows" -eq "$height" ] || [ "$(alpha "$image" "$rows" $((height - rows)) maxima)" = 0 ]; } ||
+            { [ "$rows" -eq "$size" ] || [ "$(alpha "$image" "$rows" $((size - rows)) maxima)" = 0 ]; } ||
             fail "$(label "$folder" "$file"), image $i: not opaque in exactly its top $rows rows"
     done
 }
 
 check_formats() {  # folder
+    local icon
     check_bitmap "$1"
-    check_icon "$1" app.ico 16x16x8:16 32x32x8:32
-    check_icon "$1" small.ico 16x16x8:16
-    check_icon "$1" about.ico 48x48x8:31
+    for icon in "${icons[@]}"; do check_icon "$1" "$icon"; done
 }
 
 check_formats "$out"
-files=(MYBMP.bmp app.ico small.ico about.ico)
 if ! $check; then
     for f in "${files[@]}"; do cp "$out/$f" "res/$f" && echo "res/$f"; done
     exit 0

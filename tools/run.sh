@@ -10,7 +10,7 @@
 # window and the About box go to build/screenshots/ (main.png and about.png
 # of the 64-bit build, main-win32.png and about-win32.png of the product),
 # and each program is closed through its exit question.
-ORBELA_DEPS=install . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" install
 . tools/wine/wine32.sh
 
 cmake --preset win32 >/dev/null
@@ -19,10 +19,9 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target ORBELA orbela_shots
 echo "Built build/win32/ORBELA.exe (the product) and build/win64/ORBELA.exe"
 
-route=$(orbela_route32)
 builds=(win32 win64)
-if ! orbela_runs32 "$route"; then
-    echo "The 32-bit product cannot run here (${route#none: }); the 64-bit build stands in."
+if ! orbela_need_route32 "The 32-bit product"; then
+    echo "The 64-bit build stands in."
     builds=(win64)
 fi
 

@@ -1,31 +1,39 @@
 #!/usr/bin/env bash
-# Runs every test of ORBELA_XB, each a CTest test of one of the presets'
-# workflows (configure, build, test; `ctest --preset P -N` lists them):
-#
-#   linux                the core natively, and res/ against res/art/ (art)
-#   linux-asan, linux-asan-noint128
-#                        the core with the sanitizers, with and without
-#                        128-bit integers (the latter the 32-bit product's)
-#   fuzz, fuzz-noint128  the core fuzzed, both ways, beside the others
-#   win32, win32-clang   the core as a 32-bit program under Wine, built by
-#                        MinGW-w64 GCC and by clang
-#   win64, win64-clang   the core as a 64-bit program; the window suites of
-#                        the 64-bit build and of the 32-bit product of the
-#                        same compiler; with GCC also the release archive
-#                        and the same bytes from two clean builds
+# Runs every test of ORBELA_XB: the workflow (configure, build, test) of
+# each workflow preset of CMakePresets.json, in the file's order, so that
+# every check is a CTest test (`ctest --preset P -N` lists them; the
+# README's table tells what each preset tests). The fuzzers, the workflows
+# named fuzz*, run beside the others at a lower priority.
 #
 #   tools/test.sh [--require-all]
+#   tools/test.sh --list      names the workflows it runs, in turn and beside
 #
 # A test that cannot run here (the 32-bit programs, where no route runs
 # them) is skipped and named at the end; with --require-all, or under CI
 # (CI=true), it fails instead.
-ORBELA_DEPS=install . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+deps=install
 case "${1:-}" in
     "") ;;
     --require-all) export ORBELA_REQUIRE_ALL=1 ;;
-    *) echo "usage: $0 [--require-all]" >&2; exit 2 ;;
+    --list) deps=check ;;
+    *) echo "usage: $0 [--require-all | --list]" >&2; exit 2 ;;
 esac
+. "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" "$deps"
 . tools/wine/wine32.sh
+
+presets=$(cmake --list-presets=workflow)
+fuzzers=() others=()
+for preset in $(sed -n 's/^ *"\([^"]*\)".*/\1/p' <<<"$presets"); do
+    case $preset in
+        fuzz*) fuzzers+=("$preset") ;;
+        *) others+=("$preset") ;;
+    esac
+done
+if [ "${1:-}" = --list ]; then
+    echo "in turn: ${others[*]}"
+    echo "beside:  ${fuzzers[*]}"
+    exit 0
+fi
 
 start=$SECONDS
 step() { printf '\n=== %s (at %d s)\n' "$*" $((SECONDS - start)); }
@@ -38,23 +46,22 @@ workflow() {  # preset: its workflow, its output kept for the summary
     return "${PIPESTATUS[0]}"
 }
 
-# The fuzzers run beside the rest, at a lower priority.
-( for preset in fuzz fuzz-noint128; do nice -n 10 cmake --workflow --preset "$preset" >"$logs/$preset.log" 2>&1 || exit 1; done ) &
+( for preset in "${fuzzers[@]}"; do nice -n 10 cmake --workflow --preset "$preset" >"$logs/$preset.log" 2>&1 || exit 1; done ) &
 fuzzing=$!
 trap 'kill "$fuzzing" 2>/dev/null || true' EXIT
 
 route=$(orbela_route32)
-for preset in linux linux-asan linux-asan-noint128 win32 win64 win32-clang win64-clang; do
+for preset in "${others[@]}"; do
     step "$preset (32-bit programs: $route)"
     workflow "$preset"
 done
 
-step "fuzz, fuzz-noint128"
+step "${fuzzers[*]}"
 if ! wait "$fuzzing"; then
-    cat "$logs/fuzz.log" "$logs/fuzz-noint128.log" 2>/dev/null
+    for preset in "${fuzzers[@]}"; do cat "$logs/$preset.log" 2>/dev/null; done
     exit 1
 fi
-for preset in fuzz fuzz-noint128; do
+for preset in "${fuzzers[@]}"; do
     echo "$preset: $(grep -hE '^[0-9]+: (Done|stat::new_units_added)' "$logs/$preset.log" | sed 's/^[0-9]*: //' | tr -s ' \n' ' ')"
 done
 

@@ -6,14 +6,13 @@
 #   tests/release/same_bytes.sh
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-commit=$(git -C "$root" stash create)
-commit=${commit:-$(git -C "$root" rev-parse HEAD)}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+# One commit of the working tree for both builds.
+"$root/tools/clone-tree.sh" "$root" "$tmp/source"
 
 build() {  # folder, umask, time zone
-    git clone --quiet --shared --no-checkout "$root" "$1"
-    git -C "$1" checkout --quiet --detach "$commit"
+    "$root/tools/clone-tree.sh" "$tmp/source" "$1"
     (
         cd "$1" && umask "$2" && export TZ=$3 CMAKE_BUILD_PARALLEL_LEVEL=2
         for preset in win32 win64; do cmake --preset $preset -DORBELA_TESTS=OFF >/dev/null; done

@@ -28,9 +28,7 @@ class Packing(unittest.TestCase):
         tmp = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, tmp)
         self.clone = pathlib.Path(tmp, "ORBELA_XB")
-        commit = git("stash", "create") or git("rev-parse", "HEAD")
-        git("clone", "--quiet", "--shared", "--no-checkout", "--no-tags", str(ROOT), str(self.clone), cwd=tmp)
-        git("checkout", "--quiet", "--detach", commit, cwd=self.clone)
+        subprocess.run([ROOT / "tools/clone-tree.sh", "--no-tags", ROOT, self.clone], check=True)
 
     def pack(self):
         """The archives and checksum files in build/win32, packed.txt's lines, and what was said."""

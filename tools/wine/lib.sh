@@ -1,9 +1,11 @@
-# Shared by cmake/wine-run.sh and tools/wine/session.sh (sourced, not run).
+# Sessions for tools/wine/session.sh (sourced, not run).
 #
-# A session is a private Wine prefix copied from a template, an Xvfb of its
+# A session is a private Wine prefix made from a template, an Xvfb of its
 # own and a wineserver of its own. It stops exactly what it started, on
-# every path out of the calling script. One 64-bit prefix runs
-# the 64-bit build and, by the route of wine32.sh, the 32-bit product.
+# every path out, and where the machine allows it in PID and mount
+# namespaces of its own (orbela_pidns), whose processes all end with it.
+# One 64-bit prefix runs the 64-bit build and, by the route of wine32.sh,
+# the 32-bit product.
 #
 # Environment knobs:
 #   ORBELA_WINE_DIR      where the template and the sessions live (default:
@@ -15,6 +17,7 @@
 #   ORBELA_WINE_TRACE=1  print how long each step of the session took
 #   ORBELA_DESKTOP=user  windows on the display's own desktop, managed by its
 #                        window manager (default: a 1024x768 Wine desktop)
+#   ORBELA_PIDNS=0       no namespaces: the way of machines that refuse them
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ORBELA_WINE=$ORBELA_LIB_DIR/wine64-czech
@@ -70,7 +73,6 @@ orbela_start_xvfb() {
     Xvfb -displayfd 3 -screen 0 "${ORBELA_SCREEN:-1024x768x24}" -nolisten tcp \
         3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
     ORBELA_XVFB_PID=$!
-    echo "$ORBELA_XVFB_PID" >"$dir/xvfb.pid"
     for n in $(seq 500); do
         [ -s "$dir/display" ] && break
         kill -0 "$ORBELA_XVFB_PID" 2>/dev/null || break
@@ -156,27 +158,13 @@ EOF
     flock -s "$fd"
 }
 
-# Stops what an earlier session started and left behind when it was
-# killed outright: its own wineserver and Xvfb, found by what it recorded.
-orbela_sweep_stale() {
-    local root=$1 d owner xpid pids
-    for d in "$root"/orbela-wine.*; do
-        [ -f "$d/owner" ] || continue
-        owner=$(cat "$d/owner")
-        kill -0 "$owner" 2>/dev/null && continue
-        pids=$(orbela_prefix_pids "$d/prefix")
-        [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
-        xpid=$(cat "$d/xvfb.pid" 2>/dev/null)
-        if [ -n "$xpid" ] && tr '\0' ' ' <"/proc/$xpid/cmdline" 2>/dev/null | grep -q "^Xvfb -displayfd"; then
-            kill "$xpid" 2>/dev/null
-        fi
-        rm -rf "$d"
-    done
+# Whether sessions get PID and mount namespaces of their own here: then
+# every process of a session ends with its first one, and the template is
+# mounted read-only inside. Elsewhere (or with ORBELA_PIDNS=0) a session's
+# processes are found by their WINEPREFIX and stopped one by one.
+orbela_pidns() {
+    [ "${ORBELA_PIDNS:-1}" != 0 ] && unshare --pid --fork --kill-child --mount-proc true 2>/dev/null
 }
-
-ORBELA_SESSION_DIR=
-ORBELA_XVFB_PID=
-ORBELA_WINESERVER_PID=
 
 # The Wine processes (the server included) running in prefix $1.
 orbela_prefix_pids() {
@@ -189,93 +177,125 @@ orbela_prefix_pids() {
     done
 }
 
+# Removes the folders of sessions whose owner was killed outright, and stops
+# what such a session outside a namespace left running: its Wine processes
+# and the Xvfb it recorded.
+orbela_sweep_stale() {
+    local root=$1 d xpid pids
+    for d in "$root"/orbela-wine.*; do
+        [ -f "$d/owner" ] || continue
+        kill -0 "$(cat "$d/owner")" 2>/dev/null && continue
+        pids=$(orbela_prefix_pids "$d/prefix")
+        [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
+        xpid=$(cat "$d/xvfb.pid" 2>/dev/null)
+        if [ -n "$xpid" ] && tr '\0' ' ' <"/proc/$xpid/cmdline" 2>/dev/null | grep -q "^Xvfb -displayfd"; then
+            kill "$xpid" 2>/dev/null
+        fi
+        rm -rf "$d"
+    done
+}
+
+ORBELA_WINE_DIR=${ORBELA_WINE_DIR:-$ORBELA_LIB_DIR/../../build/wine}
+ORBELA_SESSION_DIR=
+ORBELA_SESSION_NS=
+ORBELA_XVFB_PID=
+ORBELA_WINESERVER_PID=
+
+# Makes the session's folder, owned by this process ($1: its pid).
+orbela_session_dir() {
+    mkdir -p "$ORBELA_WINE_DIR/sessions" || return 1
+    orbela_sweep_stale "$ORBELA_WINE_DIR/sessions"
+    ORBELA_SESSION_DIR=$(mktemp -d "$ORBELA_WINE_DIR/sessions/orbela-wine.XXXXXX") || return 1
+    echo "$1" >"$ORBELA_SESSION_DIR/owner"
+}
+
+# Leaves the session's folder, or removes it.
+orbela_session_remove() {
+    if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
+        rm -f "$ORBELA_SESSION_DIR/owner"
+        orbela_log "kept prefix: $ORBELA_SESSION_DIR/prefix"
+    else
+        rm -rf "$ORBELA_SESSION_DIR"
+    fi
+}
+
 orbela_session_stop() {
     [ -n "$ORBELA_SESSION_DIR" ] || return 0
     orbela_trace "stopping"
     local prefix=$ORBELA_SESSION_DIR/prefix pids
-    if [ -n "$ORBELA_WINESERVER_PID" ]; then
-        if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
-            # Orderly, so that the registry is written out.
-            WINEPREFIX=$prefix "$ORBELA_WINESERVER" -k 2>/dev/null
-        else
+    if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ] && [ -n "$ORBELA_WINESERVER_PID" ]; then
+        # Orderly, so that the registry is written out.
+        WINEPREFIX=$prefix "$ORBELA_WINESERVER" -k 2>/dev/null
+        WINEPREFIX=$prefix "$ORBELA_WINESERVER" -w 2>/dev/null
+    fi
+    # In a namespace of its own the rest ends with this process, and the
+    # caller outside removes the folder.
+    if [ -z "$ORBELA_SESSION_NS" ]; then
+        if [ -n "$ORBELA_WINESERVER_PID" ]; then
             # The prefix is thrown away: nothing needs saving, and killing
             # outright is half a second quicker than wineserver -k.
             pids=$(orbela_prefix_pids "$prefix")
             [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
+            wait "$ORBELA_WINESERVER_PID" 2>/dev/null
+            WINEPREFIX=$prefix "$ORBELA_WINESERVER" -w 2>/dev/null
         fi
-        wait "$ORBELA_WINESERVER_PID" 2>/dev/null
-        WINEPREFIX=$prefix "$ORBELA_WINESERVER" -w 2>/dev/null
-    fi
-    if [ -n "$ORBELA_XVFB_PID" ]; then
-        kill "$ORBELA_XVFB_PID" 2>/dev/null
-        wait "$ORBELA_XVFB_PID" 2>/dev/null
-    fi
-    if [ "${ORBELA_KEEP_PREFIX:-0}" = 1 ]; then
-        rm -f "$ORBELA_SESSION_DIR/owner"
-        orbela_log "kept prefix: $prefix"
-    else
-        rm -rf "$ORBELA_SESSION_DIR"
+        if [ -n "$ORBELA_XVFB_PID" ]; then
+            kill "$ORBELA_XVFB_PID" 2>/dev/null
+            wait "$ORBELA_XVFB_PID" 2>/dev/null
+        fi
+        orbela_session_remove
     fi
     orbela_trace "stopped"
     ORBELA_SESSION_DIR=
 }
 
-# Copies the template prefix to $2. The folders of Wine's own binaries, fonts
-# and data are hard-linked (no run writes into them); the rest is copied.
-orbela_copy_prefix() {
-    local from=$1 to=$2
-    (
-        shopt -s dotglob nullglob
-        copy_level() {
-            local rel=$1 e name
-            mkdir -p "$to/$rel" || exit 1
-            for e in "$from/$rel"/*; do
-                name=${rel:+$rel/}${e##*/}
-                case $name in
-                drive_c | drive_c/windows) copy_level "$name" ;;
-                "drive_c/Program Files"* | drive_c/windows/system32 | drive_c/windows/syswow64 | \
-                drive_c/windows/winsxs | drive_c/windows/Fonts | drive_c/windows/globalization | \
-                drive_c/windows/resources | drive_c/windows/*.exe)
-                    cp -al "$e" "$to/$rel/" || exit 1 ;;
-                *) cp -a "$e" "$to/$rel/" || exit 1 ;;
-                esac
-            done
-        }
-        copy_level ""
-    )
+# The session's prefix, $2, from the template $1. In a namespace of its own
+# the template is mounted read-only and the prefix is an overlay on it, in
+# which a session's writes stay; a prefix to keep, or one outside a
+# namespace, is a copy.
+orbela_make_prefix() {
+    local tmpl=$1 prefix=$2 session=${2%/*}
+    if [ -n "$ORBELA_SESSION_NS" ]; then
+        mount --bind "$tmpl" "$tmpl" && mount -o remount,bind,ro "$tmpl" || return 1
+        if [ "${ORBELA_KEEP_PREFIX:-0}" != 1 ]; then
+            mkdir "$session/upper" "$session/work" "$prefix" &&
+                mount -t overlay overlay -o "lowerdir=$tmpl,upperdir=$session/upper,workdir=$session/work" "$prefix"
+            return
+        fi
+    fi
+    cp -a "$tmpl" "$prefix"
 }
 
-# Starts a session; exports the environment for it.
+# Starts a session in the folder of orbela_session_dir, or, with $1, in
+# that folder as the first process of the session's own namespaces;
+# exports the environment for it.
 orbela_session_start() {
-    local wdir=${ORBELA_WINE_DIR:-$ORBELA_LIB_DIR/../../build/wine}
-    orbela_make_template "$wdir" || return 1
-    mkdir -p "$wdir/sessions"
-    orbela_sweep_stale "$wdir/sessions"
-    ORBELA_SESSION_DIR=$(mktemp -d "$wdir/sessions/orbela-wine.XXXXXX") || return 1
+    ORBELA_SESSION_NS=${1:+pidns}
+    ORBELA_SESSION_DIR=${1:-$ORBELA_SESSION_DIR}
     trap 'orbela_session_stop' EXIT
     trap 'orbela_session_stop; exit 130' INT
     trap 'orbela_session_stop; exit 143' TERM
-    echo $$ >"$ORBELA_SESSION_DIR/owner"
+    orbela_make_template "$ORBELA_WINE_DIR" || return 1
     orbela_trace "template ready"
-    orbela_copy_prefix "$wdir/template" "$ORBELA_SESSION_DIR/prefix" || return 1
+    orbela_make_prefix "$ORBELA_WINE_DIR/template" "$ORBELA_SESSION_DIR/prefix" || return 1
     exec {ORBELA_LOCK_FD}>&-
     if [ "${ORBELA_DESKTOP:-}" = user ]; then
         # The registry as the template left it, before any Wine process reads it.
         sed -i -e '/^"Desktop"="Default"$/d' -e 's/^"Managed"="N"$/"Managed"="Y"/' \
             "$ORBELA_SESSION_DIR/prefix/user.reg"
     fi
-    orbela_trace "prefix copied"
-    export FONTCONFIG_FILE=$wdir/fonts.conf
+    orbela_trace "prefix made"
+    export FONTCONFIG_FILE=$ORBELA_WINE_DIR/fonts.conf
     if [ -n "${ORBELA_DISPLAY:-}" ]; then
         export DISPLAY=$ORBELA_DISPLAY
     else
         orbela_start_xvfb "$ORBELA_SESSION_DIR" || return 1
+        [ -n "$ORBELA_SESSION_NS" ] || echo "$ORBELA_XVFB_PID" >"$ORBELA_SESSION_DIR/xvfb.pid"
     fi
     orbela_trace "display $DISPLAY ready"
     orbela_wine_env "$ORBELA_SESSION_DIR/prefix"
     "$ORBELA_WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
     ORBELA_WINESERVER_PID=$!
-    echo "$ORBELA_WINESERVER_PID" >"$ORBELA_SESSION_DIR/wineserver.pid"
     "$ORBELA_WINE" cmd /c exit </dev/null >/dev/null 2>&1
     orbela_trace "wineserver and services up"
     export ORBELA_WINE

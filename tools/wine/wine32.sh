@@ -43,9 +43,6 @@ orbela_qemu_i386() {
     return 1
 }
 
-# True when a route, as orbela_route32 tells it, runs 32-bit programs.
-orbela_runs32() { [ "${1%%:*}" != none ]; }
-
 # "native", "qemu <path of qemu-i386>", or "none: <why>".
 orbela_route32() {
     local q
@@ -58,4 +55,13 @@ orbela_route32() {
     else
         echo "none: this kernel does not run 32-bit programs, and no qemu-i386 of version 8 or later is installed"
     fi
+}
+
+# True when 32-bit programs run here, with ORBELA_ROUTE32 set to the route;
+# otherwise says why what $1 names cannot run, and is false.
+orbela_need_route32() {
+    ORBELA_ROUTE32=$(orbela_route32)
+    [ "${ORBELA_ROUTE32%%:*}" != none ] && return 0
+    echo "$1 cannot run here: ${ORBELA_ROUTE32#none: }" >&2
+    return 1
 }
