@@ -144,10 +144,9 @@ TEST_F(About, PaintsTheAddressEveryTime) {
         const auto px = captureScreen(where).px;
         return std::count(px.begin(), px.end(), px[0]) == std::ptrdiff_t(px.size());
     }, kChangeMs);
-    if (!hidden) DestroyWindow(cover);
-    ASSERT_TRUE(hidden) << "the cover does not hide the address";
     DestroyWindow(cover);
     pump();
+    ASSERT_TRUE(hidden) << "the cover does not hide the address";
     EXPECT_TRUE(waitUntil(shown, kChangeMs) && painted(box)) << "the paint after the cover went";
 }
 

@@ -58,7 +58,7 @@ protected:
     // The result field shows `expected`, whole on the screen: the text as
     // its own font draws it in its ink stands in the field's pixels.
     ::testing::AssertionResult showsWhole(const std::string& expected) {
-        if (!shows(result, expected)) return shows(result, expected);
+        if (auto same = shows(result, expected); !same) return same;
         const HFONT font = fontOf(result);
         const SIZE size = textSize(font, expected);
         const Image drawn = paintedImage(size.cx, size.cy, [&](HDC dc) {
