@@ -3,7 +3,11 @@
 // hand-offs observed through a stand-in browser and mail program.
 #include "fixture.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 

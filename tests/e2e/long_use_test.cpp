@@ -7,6 +7,11 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "resource.h"
 

@@ -2,8 +2,15 @@
 // real keystrokes and clicks; every text it shows compared whole, as the user
 // must read it, and its results as the screen shows them.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <ios>
+#include <iterator>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "fixture.h"
 #include "texts.h"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 std::string narrow(const std::wstring& w) {
     std::string s(w.size() * 4, '\0');
