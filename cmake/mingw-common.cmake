@@ -28,6 +28,9 @@ else()
   set(linker "")
 endif()
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+# windres writes no dependency file of its own, so its preprocessor writes
+# one: without it, a changed resource.h would leave the resources old.
+set(CMAKE_DEPFILE_FLAGS_RC "--preprocessor-arg=-MD --preprocessor-arg=-MT --preprocessor-arg=<DEP_TARGET> --preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE>")
 set(CMAKE_OBJDUMP     ${TOOLCHAIN_PREFIX}-objdump CACHE FILEPATH "")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
