@@ -125,33 +125,39 @@ Image addressAsPainted(uint32_t background) {
 
 // The box paints its home-page address at (160, 140) of its client area,
 // letter for letter as the test draws it, on its first paint and again
-// after another window has covered it and gone.
+// after another window has covered it and gone; and so does the box opened
+// a second time.
 TEST_F(About, PaintsTheAddressEveryTime) {
-    HWND box = open();
-    ASSERT_NE(box, nullptr);
-    const RECT client = clientOnScreen(box);
-    const Image address = addressAsPainted(captureScreen(client).px[0]);
-    const RECT where{client.left + 160, client.top + 140, client.left + 160 + address.width,
-                     client.top + 140 + address.height};
-    auto shown = [&] { return captureScreen(where).px == address.px; };
-    EXPECT_TRUE(painted(box) && waitUntil(shown, kChangeMs)) << "the first paint";
     auto pump = [] {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     };
-    HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
-                                 client.left, client.top, client.right - client.left, client.bottom - client.top,
-                                 nullptr, nullptr, nullptr, nullptr);
-    // The cover is of one colour all over.
-    const bool hidden = waitUntil([&] {
+    for (const char* box_opened : {"first", "second"}) {
+        SCOPED_TRACE(::testing::Message() << "the box opened a " << box_opened << " time");
+        HWND box = open();
+        ASSERT_NE(box, nullptr);
+        const RECT client = clientOnScreen(box);
+        const Image address = addressAsPainted(captureScreen(client).px[0]);
+        const RECT where{client.left + 160, client.top + 140, client.left + 160 + address.width,
+                         client.top + 140 + address.height};
+        auto shown = [&] { return captureScreen(where).px == address.px; };
+        EXPECT_TRUE(painted(box) && waitUntil(shown, kChangeMs)) << "the first paint";
+        HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                     client.left, client.top, client.right - client.left, client.bottom - client.top,
+                                     nullptr, nullptr, nullptr, nullptr);
+        // The cover is of one colour all over.
+        const bool hidden = waitUntil([&] {
+            pump();
+            const auto px = captureScreen(where).px;
+            return std::count(px.begin(), px.end(), px[0]) == std::ptrdiff_t(px.size());
+        }, kChangeMs);
+        DestroyWindow(cover);
         pump();
-        const auto px = captureScreen(where).px;
-        return std::count(px.begin(), px.end(), px[0]) == std::ptrdiff_t(px.size());
-    }, kChangeMs);
-    DestroyWindow(cover);
-    pump();
-    ASSERT_TRUE(hidden) << "the cover does not hide the address";
-    EXPECT_TRUE(waitUntil(shown, kChangeMs) && painted(box)) << "the paint after the cover went";
+        ASSERT_TRUE(hidden) << "the cover does not hide the address";
+        EXPECT_TRUE(waitUntil(shown, kChangeMs) && painted(box)) << "the paint after the cover went";
+        pressKey(VK_RETURN);
+        ASSERT_TRUE(waitGone(box)) << "Enter left the box open";
+    }
 }
 
 // Enter right after the box opens, before any other key, presses OK: the
