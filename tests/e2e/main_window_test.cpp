@@ -97,19 +97,30 @@ protected:
             return ::testing::AssertionResult(holds == value) << name(box) << " holds " << holds.size()
                    << " bytes of " << value.size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
         }
-        if (!clear(box)) return ::testing::AssertionFailure() << "cannot clear " << name(box);
+        if (auto cleared = clear(box); !cleared) return cleared;
         if (value == kEarth || value == kSun) return choose(box, value);
         typeText(value);
         return shows(field(box), value);
     }
 
-    // Clicks into `box` and deletes what it holds.
-    bool clear(HWND box) {
-        if (!activate(main) || !click(box) || !waitUntil([&] { return focused(main) == box; }, kChangeMs)) return false;
-        pressKey(VK_HOME);
-        pressKey(VK_END, {VK_SHIFT});
-        pressKey(VK_DELETE);
-        return waitUntil([&] { return text(field(box)).empty(); }, kChangeMs);
+    // Clicks into `box` and deletes what it holds. When the focus leaves a
+    // field with one of the longest texts, Wine's edit control may lay it
+    // out for seconds before it takes the next key.
+    ::testing::AssertionResult clear(HWND box) {
+        const char* failed = !activate(main) ? "activate the window"
+                             : !click(box)   ? "click into it"
+                             : !waitUntil([&] { return focused(main) == box; }, kAppearMs) ? "give it the focus"
+                                                                                            : nullptr;
+        if (!failed) {
+            pressKey(VK_HOME);
+            pressKey(VK_END, {VK_SHIFT});
+            pressKey(VK_DELETE);
+            if (!waitUntil([&] { return text(field(box)).empty(); }, kAppearMs))
+                failed = "empty it with Home, Shift+End and Delete";
+        }
+        if (!failed) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "cannot clear " << name(box) << ": could not " << failed
+                                             << "; it holds \"" << shown(text(field(box)).substr(0, 60)) << "\"";
     }
 
     // Chooses a preset with the arrow keys, each key waited for until the
