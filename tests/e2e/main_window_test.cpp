@@ -107,20 +107,19 @@ protected:
     // field with one of the longest texts, Wine's edit control may lay it
     // out for seconds before it takes the next key.
     ::testing::AssertionResult clear(HWND box) {
-        const char* failed = !activate(main) ? "activate the window"
-                             : !click(box)   ? "click into it"
-                             : !waitUntil([&] { return focused(main) == box; }, kAppearMs) ? "give it the focus"
-                                                                                            : nullptr;
-        if (!failed) {
-            pressKey(VK_HOME);
-            pressKey(VK_END, {VK_SHIFT});
-            pressKey(VK_DELETE);
-            if (!waitUntil([&] { return text(field(box)).empty(); }, kAppearMs))
-                failed = "empty it with Home, Shift+End and Delete";
-        }
-        if (!failed) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "cannot clear " << name(box) << ": could not " << failed
-                                             << "; it holds \"" << shown(text(field(box)).substr(0, 60)) << "\"";
+        auto cannot = [&](const char* step) {
+            return ::testing::AssertionFailure() << "cannot clear " << name(box) << ": could not " << step
+                                                 << "; it holds \"" << shown(text(field(box)).substr(0, 60)) << "\"";
+        };
+        if (!activate(main)) return cannot("activate the window");
+        if (!click(box)) return cannot("click into it");
+        if (!waitUntil([&] { return focused(main) == box; }, kAppearMs)) return cannot("give it the focus");
+        pressKey(VK_HOME);
+        pressKey(VK_END, {VK_SHIFT});
+        pressKey(VK_DELETE);
+        if (!waitUntil([&] { return text(field(box)).empty(); }, kAppearMs))
+            return cannot("empty it with Home, Shift+End and Delete");
+        return ::testing::AssertionSuccess();
     }
 
     // Chooses a preset with the arrow keys, each key waited for until the
