@@ -141,10 +141,26 @@ INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
+// DLLs loaded by name while the program runs (the input method, the
+// themes, those of the shell's hand-offs) come from Windows' own folder
+// only, never from the program's: a DLL of such a name lying beside a
+// downloaded program is not loaded. SetDefaultDllDirectories came with
+// Windows 8 and an update of Windows 7; where it is missing,
+// SetDllDirectoryA("") takes at least the current folder out of the search.
+void KeepDllSearchToTheSystem()
+{
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (const FARPROC set = GetProcAddress(kernel32, "SetDefaultDllDirectories"))
+        reinterpret_cast<BOOL(WINAPI*)(DWORD)>(reinterpret_cast<void (*)()>(set))(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else if (const FARPROC setA = GetProcAddress(kernel32, "SetDllDirectoryA"))
+        reinterpret_cast<BOOL(WINAPI*)(LPCSTR)>(reinterpret_cast<void (*)()>(setA))("");
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    KeepDllSearchToTheSystem();
     DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc, 0);
     return 0;
 }
