@@ -22,6 +22,10 @@ const COLORREF kTitleColour  = RGB(255, 255, 160);
 const COLORREF kResultColour = RGB(255, 0, 160);
 const COLORREF kLabelColour  = RGB(0, 0, 255);
 
+// The title's character height in dialog units: 22 pixels with the dialog
+// font of 96 DPI, and as much larger as a larger font makes the window.
+const RECT kTitleHeight = {0, 0, 0, 11};
+
 // The texts of the message boxes, captions and texts, in Windows-1250.
 constexpr auto kDefinition1Caption = cp1250(u8"Prvni kosm.rychlost");
 constexpr auto kDefinition1 = cp1250(
@@ -49,7 +53,9 @@ INT_PTR OnInitDialog(HWND hWnd)
 
     LOGFONTA logFont;
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
-    logFont.lfHeight = -22;
+    RECT height = kTitleHeight;
+    MapDialogRect(hWnd, &height);
+    logFont.lfHeight = -height.bottom;
     logFont.lfItalic = 1;
     lstrcpyA(logFont.lfFaceName, "Times New Roman");
     // The title font stays with the window for the rest of the process.

@@ -10,8 +10,10 @@
 namespace {
 
 const COLORREF kLinkColour = RGB(0, 0, 255);
-const int kHomePageX = 160;
-const int kHomePageY = 140;
+// Where the home-page address stands, in the box's dialog units: 160, 140
+// pixels with the dialog font of 96 DPI, and with a larger font (large
+// fonts, 120 DPI) as far in as the controls around it.
+const RECT kHomePage = {80, 70, 0, 0};
 
 INT_PTR OnInitDialog(HWND hwndDlgAbout)
 {
@@ -34,7 +36,9 @@ INT_PTR OnPaint(HWND hwndDlgAbout)
 
     SetTextColor(hdc, kLinkColour);
     SetBkMode(hdc, TRANSPARENT);
-    TextOutA(hdc, kHomePageX, kHomePageY, MAKER_HOME_PAGE, sizeof MAKER_HOME_PAGE - 1);
+    RECT at = kHomePage;
+    MapDialogRect(hwndDlgAbout, &at);
+    TextOutA(hdc, at.left, at.top, MAKER_HOME_PAGE, sizeof MAKER_HOME_PAGE - 1);
 
     SelectObject(hdc, hOldFont);
     DeleteObject(hFont);
