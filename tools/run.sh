@@ -7,9 +7,11 @@
 # With a display ($DISPLAY) the window opens there, as a window of the
 # desktop's own, moved, raised and closed by its window manager. Without one
 # the programs run on a virtual display of their own: pictures of the main
-# window and the About box go to build/screenshots/ (main.png and about.png
-# of the 64-bit build, main-win32.png and about-win32.png of the product),
-# and each program is closed through its exit question.
+# window, the About box and every message box go to build/screenshots/
+# (main.png and about.png of the 64-bit build, main-win32.png and
+# about-win32.png of the product, and the same at 120 DPI, as Windows' large
+# fonts set it: main-120dpi.png, main-win32-120dpi.png, ...), and each
+# program is closed through its exit question.
 . "$(dirname "${BASH_SOURCE[0]}")/deps-ready.sh" install
 . tools/wine/wine32.sh
 
@@ -34,7 +36,10 @@ mkdir -p build/screenshots
 for build in "${builds[@]}"; do
     suffix=-$build
     [ "$build" = win64 ] && suffix=
-    tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/driver/orbela_shots.exe \
-        build/$build/ORBELA.exe build/screenshots $suffix"
+    for dpi in 96 120; do
+        [ $dpi = 96 ] || suffix=$suffix-${dpi}dpi
+        ORBELA_DPI=$dpi tools/wine/session.sh "\$ORBELA_WINE build/win64/tools/driver/orbela_shots.exe \
+            build/$build/ORBELA.exe build/screenshots $suffix"
+    done
 done
 tools/wine/bmp-to-png.sh build/screenshots

@@ -17,6 +17,9 @@
 #   ORBELA_WINE_TRACE=1  print how long each step of the session took
 #   ORBELA_DESKTOP=user  windows on the display's own desktop, managed by its
 #                        window manager (default: a 1024x768 Wine desktop)
+#   ORBELA_DPI=120       the system's DPI, as Windows' large fonts set it, on a
+#                        1600x1200 screen and Wine desktop, room for the grown
+#                        windows (default: 96, as Wine has it)
 #   ORBELA_PIDNS=0       no namespaces: the way of machines that refuse them
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -283,6 +286,14 @@ orbela_session_start() {
         # The registry as the template left it, before any Wine process reads it.
         sed -i -e '/^"Desktop"="Default"$/d' -e 's/^"Managed"="N"$/"Managed"="Y"/' \
             "$ORBELA_SESSION_DIR/prefix/user.reg"
+    fi
+    if [ "${ORBELA_DPI:-96}" != 96 ]; then
+        sed -i -e '/^\[Control Panel\\\\Desktop\] /a "LogPixels"=dword:'"$(printf %08x "$ORBELA_DPI")" \
+            -e 's/^"Default"="1024x768"$/"Default"="1600x1200"/' "$ORBELA_SESSION_DIR/prefix/user.reg"
+        ORBELA_SCREEN=${ORBELA_SCREEN:-1600x1200x24}
+        # Wine's Central European MS Sans Serif for 120 DPI has 8 points
+        # alone: without it a 10-point dialog font grows, as Windows' does.
+        rm -f "$ORBELA_SESSION_DIR/prefix/drive_c/windows/Fonts/sseriffe.fon"
     fi
     orbela_trace "prefix made"
     export FONTCONFIG_FILE=$ORBELA_WINE_DIR/fonts.conf
