@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+
 namespace {
 
 // The maker's addresses and notice line.
@@ -48,6 +49,9 @@ protected:
         EXPECT_LT(iconIn(box, "app.ico").x, 0) << "the box shows the program's icon of res/app.ico";
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is enabled behind the box";
         EXPECT_TRUE(box && centredAndNotTopmost(box));
+        HWND layout = dialogFromFile(envPath("ORBELA_EXE"), "About");
+        EXPECT_EQ(box ? outOfPlace(box, layout) : "", "") << "texts cut off in the box";
+        DestroyWindow(layout);
         return box;
     }
 
@@ -123,10 +127,21 @@ Image addressAsPainted(uint32_t background) {
     return paintedImage(size.cx, size.cy, draw);
 }
 
-// The box paints its home-page address at (160, 140) of its client area,
-// letter for letter as the test draws it, on its first paint and again
-// after another window has covered it and gone; and so does the box opened
-// a second time.
+// Where the box's home-page address must stand on the screen: at (160, 140)
+// of its 504 x 222 pixels at 96 DPI, and at the same share of a box grown
+// with a larger dialog font, give or take a pixel of rounding there.
+RECT addressPlace(HWND box, const Image& address) {
+    const RECT client = clientOnScreen(box);
+    const long width = client.right - client.left, height = client.bottom - client.top;
+    const long x = client.left + (160 * width + 252) / 504, y = client.top + (140 * height + 111) / 222;
+    const long slack = width == 504 && height == 222 ? 0 : 1;
+    return RECT{x - slack, y - slack, x + address.width + slack, y + address.height + slack};
+}
+
+// The box paints its home-page address in its place, letter for letter as
+// the test draws it, inside the box and over none of its controls, on its
+// first paint and again after another window has covered it and gone; and
+// so does the box opened a second time.
 TEST_F(About, PaintsTheAddressEveryTime) {
     auto pump = [] {
         MSG msg;
@@ -138,10 +153,16 @@ TEST_F(About, PaintsTheAddressEveryTime) {
         ASSERT_NE(box, nullptr);
         const RECT client = clientOnScreen(box);
         const Image address = addressAsPainted(captureScreen(client).px[0]);
-        const RECT where{client.left + 160, client.top + 140, client.left + 160 + address.width,
-                         client.top + 140 + address.height};
-        auto shown = [&] { return captureScreen(where).px == address.px; };
+        const RECT where = addressPlace(box, address);
+        POINT at{};
+        auto shown = [&] { return (at = find(captureScreen(where), address)).x >= 0; };
         EXPECT_TRUE(painted(box) && waitUntil(shown, kChangeMs)) << "the first paint";
+        const RECT ink{where.left + at.x, where.top + at.y, where.left + at.x + address.width,
+                       where.top + at.y + address.height};
+        RECT both{};
+        EXPECT_TRUE(IntersectRect(&both, &ink, &client) && EqualRect(&both, &ink)) << "the address leaves the box";
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            EXPECT_FALSE(GetWindowRect(c, &both) && IntersectRect(&both, &both, &ink)) << "over \"" << text(c) << "\"";
         HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
                                      client.left, client.top, client.right - client.left, client.bottom - client.top,
                                      nullptr, nullptr, nullptr, nullptr);
@@ -173,13 +194,13 @@ TEST_F(About, EnterClosesTheBoxButOnTheMailButtonWritesAMessage) {
     ASSERT_TRUE(box && tabTo(box, buttonCaptioned(box, kMail)));
     pressKey(VK_RETURN);
     ASSERT_TRUE(waitUntil([&] { return handedOff().size() == 1; }, kChangeMs));
-    EXPECT_EQ(handedOff(), std::vector<std::string>{std::string("mailto:") + kMail});
+    EXPECT_EQ(handedOff(), std::vector<std::string>{std::string("mailto:") + kMail + " 1"});
     EXPECT_TRUE(IsWindowVisible(box)) << "the box closed";
 }
 
 // A click anywhere on the box but its buttons opens the listing page, a
-// click on the e-mail button a message; each exactly once, and closing with
-// OK opens nothing.
+// click on the e-mail button a message; each exactly once, shown normally
+// (SW_SHOWNORMAL, 1), and closing with OK opens nothing.
 TEST_F(About, HandsTheListingPageAndTheMailAddressToTheShell) {
     HWND box = open();
     ASSERT_NE(box, nullptr);
@@ -188,7 +209,8 @@ TEST_F(About, HandsTheListingPageAndTheMailAddressToTheShell) {
     ScreenToClient(box, &flag);
     const RECT icon{flag.x, flag.y, flag.x + size, flag.y + size};
     RECT client = clientOnScreen(box);
-    const std::string listing = kListingPage, mail = std::string("mailto:") + kMail;
+    const std::string listing = kListingPage + std::string(" 1"), mail = "mailto:" + std::string(kMail) + " 1";
+    const RECT address = addressPlace(box, addressAsPainted(0));
     const struct {
         const char* what;
         POINT at;
@@ -199,7 +221,7 @@ TEST_F(About, HandsTheListingPageAndTheMailAddressToTheShell) {
         {"the flag", {client.left + icon.left + size / 2, client.top + icon.top + size / 2}, false, listing},
         {"the name", centreOf(showing(box, kName)), false, listing},
         {"the notice", centreOf(showing(box, kNotice)), false, listing},
-        {"the painted address", {client.left + 200, client.top + 148}, true, listing},
+        {"the painted address", {(address.left + address.right) / 2, (address.top + address.bottom) / 2}, true, listing},
         {"the e-mail button", centreOf(buttonCaptioned(box, kMail)), false, mail},
     };
     std::vector<std::string> expected;

@@ -142,7 +142,8 @@ protected:
     // the text stands where an icon would, or "another"); null if none.
     HWND expectBox(const std::string& expected) {
         HWND box = ownedBox(main, kChangeMs), icon = box ? GetDlgItem(box, kBoxIcon) : nullptr;
-        std::string seen = box ? text(box) + " | " + text(GetDlgItem(box, kBoxText)) + " |" : "no box";
+        std::string seen = box ? text(box) + " | " + (GetDlgItem(box, kBoxText) ? text(GetDlgItem(box, kBoxText)) : "") + " |"
+                               : "no box";
         for (HWND c = GetWindow(box, GW_CHILD); box && c; c = GetWindow(c, GW_HWNDNEXT))
             if (className(c) == "Button" && IsWindowVisible(c)) seen += " " + text(c);
         RECT r{}, t{};
@@ -153,6 +154,15 @@ protected:
                     ? " | question" : " | another";
         EXPECT_TRUE(sameText("the message box", seen, expected));
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes input behind the box";
+        // Owned by the window (ownedBox), where Windows and Wine put every
+        // box, in the middle of the work area, as the window is; its text
+        // left-aligned and read left to right.
+        const HWND words = GetDlgItem(box, kBoxText);
+        const LONG rtl = WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LAYOUTRTL;
+        EXPECT_TRUE(box && centredAndNotTopmost(box));
+        EXPECT_TRUE(!words || ((GetWindowLongW(words, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT &&
+                               !((GetWindowLongW(words, GWL_EXSTYLE) | GetWindowLongW(box, GWL_EXSTYLE)) & rtl)))
+            << "the text right-aligned, centred or read right to left";
         return box;
     }
 };
@@ -171,15 +181,17 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
         EXPECT_TRUE(shows(field(mass), preset));
     }
     // Wine answers no WM_GETICON from another process: the small icon is
-    // looked for where a person sees it, at the left of the caption.
+    // looked for where a person sees it, at the left of the caption, as the
+    // window system draws an icon of the standard size there.
+    const int small = GetSystemMetrics(SM_CXSMICON);
     RECT caption;
     GetWindowRect(main, &caption);
-    caption = {caption.left, caption.top, caption.left + 48,
+    caption = {caption.left, caption.top, caption.left + 3 * small,
                caption.top + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME)};
-    auto icon = [](const char* file) { return iconFile(file, 16); };
-    EXPECT_TRUE(waitUntil([&] { return iconAt(caption, icon("small.ico"), 16).x >= 0; }, kChangeMs))
+    auto icon = [&](const char* file) { return iconFile(file, GetSystemMetrics(SM_CXICON)); };
+    EXPECT_TRUE(waitUntil([&] { return iconAt(caption, icon("small.ico"), small).x >= 0; }, kChangeMs))
         << "the caption does not show the small icon of res/small.ico";
-    EXPECT_LT(iconAt(caption, icon("app.ico"), 16).x, 0) << "the caption shows the program icon of res/app.ico";
+    EXPECT_LT(iconAt(caption, icon("app.ico"), small).x, 0) << "the caption shows the program icon of res/app.ico";
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
         << "a maximise box or a sizing border, or no minimise box";
@@ -187,14 +199,15 @@ TEST_F(StartUp, FieldsPresetsIconAndFrame) {
 
 // Every text of the window, top down and left to right, and of its menu
 // as Windows loads it from the program's file (the menu of another
-// process cannot be read under Wine); the window centred on the work
-// area, below every topmost window.
+// process cannot be read under Wine); each text whole in its control; the
+// window centred on the work area, below every topmost window.
 TEST_F(StartUp, EveryTextAndTheWindowsPlace) {
     EXPECT_TRUE(sameText("the window's texts", text(main) + textsDown(main),
                          "ORBELA_XB|Kosmicke rychlosti|Definice kosm. rychlosti|Zadani"
                          "|Vzdalenost od stredu centr. telesa v metrech.|Prvni kosm. rychlost|Druha kosm. rychlost"
                          "|Hmotnost centralniho telesa v kilogramech|Treti kosm. rychlost|Unikova r.II|Kruhova r.I"
                          "|Cancel|Vysledek|Vysledna rychlost v metrech za sekundu|0.00|ORBELA_XB"));
+    EXPECT_EQ(outOfPlace(main, layout), "") << "texts cut off in the window";
     const std::vector<HMENU> menus = menusFromFile(envPath("ORBELA_EXE"));
     ASSERT_EQ(menus.size(), 1u) << "menus in " << envPath("ORBELA_EXE");
     EXPECT_TRUE(sameText("the menu", menuText(menus[0]),
@@ -250,8 +263,9 @@ TEST_F(StartUp, TheFilesIconIsTheRocket) {
 
 // What the coloured texts show, as the screen shows them: their ink on the
 // menu colour and no other colour (a group box: in its caption strip, with
-// its frame); the title pixel for pixel as 22-pixel italic Times New Roman
-// draws it.
+// its frame); the title pixel for pixel as italic Times New Roman draws it,
+// whole in its strip: 22 pixels high in the 594 pixels of the window at
+// 96 DPI, and at the same share of a window grown with a larger dialog font.
 TEST_F(StartUp, TextsAndColours) {
     const COLORREF m = GetSysColor(COLOR_MENU);
     const uint32_t menu = GetRValue(m) << 16 | GetGValue(m) << 8 | GetBValue(m), blue = 0x0000FF;
@@ -266,6 +280,8 @@ TEST_F(StartUp, TextsAndColours) {
         {"Vysledek", blue},
         {"Definice kosm. rychlosti", blue},
     };
+    const RECT window = clientOnScreen(main);
+    const int height = int((22 * (window.bottom - window.top) + 297) / 594);
     ASSERT_TRUE(activate(main));
     for (const auto& c : cases) {
         const char* const label = c.first;
@@ -279,8 +295,10 @@ TEST_F(StartUp, TextsAndColours) {
         const Image drawn = !title ? Image{} : paintedImage(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
             RECT all{0, 0, r.right - r.left, r.bottom - r.top};
             FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
-            HGDIOBJ old = SelectObject(dc, CreateFontW(-22, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0,
-                                                       0, 0, 0, L"Times New Roman"));
+            HFONT font = CreateFontW(-height, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                     L"Times New Roman");
+            EXPECT_LE(textSize(font, label).cx, r.right - r.left) << "the title is wider than its strip";
+            HGDIOBJ old = SelectObject(dc, font);
             SetTextColor(dc, RGB(ink >> 16, ink >> 8 & 0xFF, ink & 0xFF));
             SetBkMode(dc, TRANSPARENT);
             DrawTextW(dc, widen(label).c_str(), -1, &all, DT_CENTER | DT_WORDBREAK);
@@ -294,7 +312,7 @@ TEST_F(StartUp, TextsAndColours) {
             return seen.count(ink) && seen.count(menu) && (group || seen.size() == 2);
         };
         EXPECT_TRUE(waitUntil(right, kChangeMs)) << "wants only ink " << std::hex << ink << " on " << menu
-                                                 << " (the title as 22-pixel italic Times New Roman), "
+                                                 << " (the title as " << height << "-pixel italic Times New Roman), "
                                                  << seen.size() << " colours seen";
     }
 }
@@ -465,13 +483,28 @@ TEST_F(Velocity, TypedLongerThanTheBoxesAreWide) {
     }
 }
 
-// Every box of the main window: the definitions by a click or by Enter on
-// the button (focused by Tab), the usage by Alt+N, N, and the exit question
-// by every way to close the window. Each is answered by a key or a click
-// in turn, OK or No, which leaves the window as it was; then Enter, its
-// default button Ano, ends the program with exit code 0.
-TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
-    const std::string question = "ORBELA_XB " ORBELA_VERSION " | Chcete ukončit? | &Ano &Ne | question";
+// Every box of the window, each closed once by a key (Enter, or N for Ne)
+// and once by a click (OK, or Ne): the definitions and the About box by a
+// click or by Enter on the focused button, the usage by the menu's access
+// keys, the input error by Enter in either field, the exit question by
+// every way to close the window. Each leaves the window as the user left
+// it: the focus where it was, each field's text and caret or selection,
+// the result. Last, Enter, the exit question's default button Ano, ends the
+// program with exit code 0.
+TEST_F(Messages, TheWindowAsTheUserLeftItAfterEveryBox) {
+    const std::string definition1 = "Prvni kosm.rychlost | 1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n "
+        "zanedbatelné hmotnosti po kruhové dráze, obvykle\n na úrovni povrchu tělesa. | OK | none",
+        definition2 = "Druhá kosm.rychlost | 2. kosmická rychlost - minimální úniková rychlost. | OK | none",
+        definition3 = "Třetí kosm.rychlost | 3. kosmická rychlost - někdy používaný pojem pro\n rychlost potřebnou k "
+        "úniku z gravitačního působení centrální hvězdy (Slunce). | OK | none",
+        usage = "Help | Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. "
+        "Vzdalenost\nZemě Měsíc bude 3.84e8 a do comboboxu zadáte hmotnost centrálního tělesa v kilogramech.\nPak "
+        "zvolíte Kruhova r.I ,to je vypočet první kosmicke rychlosti a, nebo Unikova r.II,\nto  je Druhá kosmická "
+        "rychlost. Pokud dosadíte hmotnost Slunce, bude Druhá kosmická rychlost\nzároveň Třetí kosmickou, porotože "
+        "se družice začne neustále vzdalovat od Slunce. | OK | none",
+        error = "chyba | Zadejte do pole číslici | OK | none",
+        question = "ORBELA_XB " ORBELA_VERSION " | Chcete ukončit? | &Ano &Ne | question",
+        about = "About |  | OK orbela@example.org | none";
     auto menuItem = [&](WORD menu, WORD entry) {  // by the access keys: Alt+menu, then the entry's
         return [=] {
             pressKey(menu, {VK_MENU});
@@ -480,54 +513,77 @@ TEST_F(Messages, DefinitionsUsageAndTheExitQuestion) {
         };
     };
     auto clickOn = [&](HWND button) { return [=] { click(button); }; };
+    auto press = [](WORD key, WORD mod = 0) { return [=] { mod ? pressKey(key, {mod}) : pressKey(key); }; };
     const struct {
         int line;
+        HWND from;  // where the user leaves the focus, by Tab: a field with its 3rd and 4th characters
+                    // selected, or a button, the default one then (one focused by a click is not)
         std::function<void()> open;
-        std::string box;
+        const std::string& box;
+        HWND moved;  // where the focus is after, if not where it was
     } cases[] = {
-        {__LINE__, clickOn(definition[0]),
-         "Prvni kosm.rychlost | 1. kosmická rychlost - rychlost, jíž by obíhalo těleso\n zanedbatelné hmotnosti po "
-         "kruhové dráze, obvykle\n na úrovni povrchu tělesa. | OK | none"},
-        {__LINE__,
-         [&] {
-             tabTo(main, definition[1]);
-             pressKey(VK_RETURN);
-         },
-         "Druhá kosm.rychlost | 2. kosmická rychlost - minimální úniková rychlost. | OK | none"},
-        {__LINE__, clickOn(definition[2]),
-         "Třetí kosm.rychlost | 3. kosmická rychlost - někdy používaný pojem pro\n rychlost potřebnou k úniku z "
-         "gravitačního působení centrální hvězdy (Slunce). | OK | none"},
-        {__LINE__, menuItem('N', 'N'),  // Napoveda, Navod
-         "Help | Do editboxu  \"Vzdalenost v metrech\" zadate vzdalenost v metrech od centraniho tělesa napr. "
-         "Vzdalenost\nZemě Měsíc bude 3.84e8 a do comboboxu zadáte hmotnost centrálního tělesa v kilogramech.\nPak "
-         "zvolíte Kruhova r.I ,to je vypočet první kosmicke rychlosti a, nebo Unikova r.II,\nto  je Druhá kosmická "
-         "rychlost. Pokud dosadíte hmotnost Slunce, bude Druhá kosmická rychlost\nzároveň Třetí kosmickou, porotože "
-         "se družice začne neustále vzdalovat od Slunce. | OK | none"},
-        {__LINE__, [] { pressKey(VK_ESCAPE); }, question},
-        {__LINE__, clickOn(cancel), question},
-        {__LINE__, [&] { clickAt(closeBoxPoint(main)); }, question},
-        {__LINE__, [] { pressKey(VK_F4, {VK_MENU}); }, question},
-        {__LINE__, menuItem('P', 'U'), question},  // Program, Ukoncit
-        {__LINE__, [] { pressKey(VK_ESCAPE); }, question},
+        {__LINE__, distance, menuItem('N', 'N'), usage, nullptr},
+        {__LINE__, mass, menuItem('N', 'N'), usage, nullptr},
+        // A click on a push button gives it the focus.
+        {__LINE__, distance, clickOn(definition[0]), definition1, definition[0]},
+        {__LINE__, definition[0], press(VK_RETURN), definition1, nullptr},
+        {__LINE__, mass, clickOn(definition[1]), definition2, definition[1]},
+        {__LINE__, definition[1], press(VK_RETURN), definition2, nullptr},
+        {__LINE__, distance, clickOn(definition[2]), definition3, definition[2]},
+        {__LINE__, definition[2], press(VK_RETURN), definition3, nullptr},
+        {__LINE__, distance, press(VK_RETURN), error, nullptr},
+        {__LINE__, mass, press(VK_RETURN), error, nullptr},
+        {__LINE__, distance, menuItem('N', 'O'), about, nullptr},
+        {__LINE__, circular, menuItem('N', 'O'), about, nullptr},
+        {__LINE__, mass, clickOn(cancel), question, cancel},
+        {__LINE__, distance, press(VK_ESCAPE), question, nullptr},
+        {__LINE__, mass, [&] { clickAt(closeBoxPoint(main)); }, question, nullptr},
+        {__LINE__, distance, press(VK_F4, VK_MENU), question, nullptr},
+        {__LINE__, escape, menuItem('P', 'U'), question, nullptr},  // Program, Ukoncit
+        {__LINE__, distance, press(VK_ESCAPE), question, nullptr},
     };
-    ASSERT_TRUE(setText(distance, "3.84e8") && setText(field(mass), kEarth) && setText(result, "11185.40"));
+    auto selection = [](HWND field, UINT get) {
+        const DWORD s = DWORD(SendMessageW(field, get, 0, 0));
+        return " [" + std::to_string(LOWORD(s)) + "-" + std::to_string(HIWORD(s)) + "]";
+    };
+    auto state = [&] {
+        return name(focused(main)) + " | " + text(distance) + selection(distance, EM_GETSEL) + " | " +
+               text(field(mass)) + selection(mass, CB_GETEDITSEL) + " | " + text(result);
+    };
+    ASSERT_TRUE(setText(distance, "3.84e8") && setText(field(mass), "Slunce") && setText(result, "11185.40"));
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const bool yes = i + 1 == std::size(cases), no = cases[i].box == question;
-        SCOPED_TRACE(::testing::Message() << "line " << cases[i].line << (yes ? ", answered Ano" : ""));
+        const auto& c = cases[i];
+        const bool yes = i + 1 == std::size(cases), no = c.box == question, byClick = i % 2;
+        SCOPED_TRACE(::testing::Message() << "line " << c.line << (yes ? ", answered Ano" : byClick ? ", closed by a click"
+                                                                                             : ", closed by a key"));
         ASSERT_TRUE(activate(main));
-        cases[i].open();
-        HWND box = expectBox(cases[i].box);
+        if (c.from == distance || c.from == mass) {
+            auto selected = [&](const char* range) {
+                return waitUntil([&] { return selection(c.from, c.from == mass ? CB_GETEDITSEL : EM_GETSEL) == range; },
+                                 kChangeMs);
+            };
+            ASSERT_TRUE(tabTo(main, c.from));
+            pressKey(VK_HOME);
+            ASSERT_TRUE(selected(" [0-0]")) << "Home in " << name(c.from);
+            for (WORD shift : {0, 0, VK_SHIFT, VK_SHIFT}) shift ? pressKey(VK_RIGHT, {shift}) : pressKey(VK_RIGHT);
+            ASSERT_TRUE(selected(" [2-4]")) << "cannot select in " << name(c.from);
+        } else {
+            ASSERT_TRUE(tabTo(main, distance) && tabTo(main, c.from));
+        }
+        const std::string left = state();
+        c.open();
+        HWND box = expectBox(c.box);
         ASSERT_TRUE(box && activate(box));
-        if (yes)
+        if (yes) {
             pressKey(VK_RETURN);  // Ano, the default button
-        else
-            ASSERT_TRUE(i % 2 ? click(buttonCaptioned(box, no ? "&Ne" : "OK")) : (pressKey(no ? 'N' : VK_RETURN), true));
-        if (yes) break;
+            break;
+        }
+        ASSERT_TRUE(byClick ? click(buttonCaptioned(box, no ? "&Ne" : "OK")) : (pressKey(no ? 'N' : VK_RETURN), true));
         ASSERT_TRUE(waitGone(box)) << "the box stays open";
         EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(main) && IsWindowEnabled(main); }, kChangeMs) &&
                     painted(main) && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
-            << "the window did not come back as it was, or the program ended";
-        EXPECT_EQ(shown(text(distance) + "|" + text(field(mass)) + "|" + text(result)), "3.84e8|Země 5.98e24|11185.40");
+            << "the window did not come back, or the program ended";
+        EXPECT_EQ(state(), c.moved ? name(c.moved) + left.substr(left.find(" |")) : left);
     }
     DWORD code = 12345;
     ASSERT_EQ(WaitForSingleObject(process, kAppearMs), WAIT_OBJECT_0) << "the program did not end on Yes";

@@ -3,8 +3,10 @@
 //
 //   about_recorder.exe LOG ADDRESS
 //
-// Appends the address (UTF-8) to LOG as one line. It opens no window, so it takes neither the focus nor
-// the foreground from the program under test.
+// Appends the address (UTF-8) to LOG as one line, with how it was asked to
+// show itself: the show command of its start-up information, or "default".
+// It opens no window, so it takes neither the focus nor the foreground from
+// the program under test.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -14,8 +16,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 2;
+    STARTUPINFOW si{};
+    GetStartupInfoW(&si);
+    const std::wstring show = si.dwFlags & STARTF_USESHOWWINDOW ? std::to_wstring(si.wShowWindow) : L"default";
     char line[4096];
-    const int length = WideCharToMultiByte(CP_UTF8, 0, (std::wstring(argv[2]) + L"\n").c_str(), -1, line,
+    const int length = WideCharToMultiByte(CP_UTF8, 0, (std::wstring(argv[2]) + L" " + show + L"\n").c_str(), -1, line,
                                            sizeof line, nullptr, nullptr) - 1;
     // Two starts may overlap: retry while the other one holds the file.
     HANDLE log = INVALID_HANDLE_VALUE;

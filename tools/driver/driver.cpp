@@ -117,6 +117,12 @@ LONG buttonKind(HWND wnd) {
     return className(wnd) == "Button" ? GetWindowLongW(wnd, GWL_STYLE) & BS_TYPEMASK : -1;
 }
 
+// A picture's control holds the picture's name, which it does not show.
+bool picture(HWND wnd) {
+    const LONG kind = GetWindowLongW(wnd, GWL_STYLE) & SS_TYPEMASK;
+    return className(wnd) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
+}
+
 template <class F>
 HWND theOne(HWND dlg, F matches) {
     HWND found = nullptr;
@@ -322,15 +328,28 @@ SIZE textSize(HFONT font, const std::string& utf8) {
 std::string textsDown(HWND dlg) {
     std::vector<std::pair<std::pair<LONG, LONG>, std::string>> texts;
     RECT r;
-    for (HWND c : visibleChildren(dlg)) {
-        const LONG kind = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
-        const bool picture = className(c) == "Static" && (kind == SS_ICON || kind == SS_BITMAP);
-        if (!picture && GetWindowRect(c, &r) && !text(c).empty()) texts.push_back({{r.top, r.left}, text(c)});
-    }
+    for (HWND c : visibleChildren(dlg))
+        if (!picture(c) && GetWindowRect(c, &r) && !text(c).empty()) texts.push_back({{r.top, r.left}, text(c)});
     std::sort(texts.begin(), texts.end());
     std::string all;
     for (const auto& t : texts) all += "|" + t.second;
     return all;
+}
+
+std::string outOfPlace(HWND dlg, HWND layout) {
+    std::string out;
+    for (HWND c : visibleChildren(dlg)) {
+        const std::string shows = text(c);
+        const HFONT font = HFONT(SendMessageW(GetDlgItem(layout, GetDlgCtrlID(c)), WM_GETFONT, 0, 0));
+        const SIZE size = textSize(font, shows);
+        const LONG edges = buttonKind(c) == BS_PUSHBUTTON || buttonKind(c) == BS_DEFPUSHBUTTON ? 2 * GetSystemMetrics(SM_CXEDGE) : 0;
+        RECT room{};
+        GetClientRect(c, &room);
+        if (!shows.empty() && !picture(c) && (size.cx > room.right - edges || size.cy > room.bottom))
+            out += "\"" + shows + "\" needs " + std::to_string(size.cx) + " x " + std::to_string(size.cy) + " of " +
+                   std::to_string(room.right - edges) + " x " + std::to_string(room.bottom) + "; ";
+    }
+    return out;
 }
 
 std::vector<std::string> listItems(HWND combo) {

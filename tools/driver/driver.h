@@ -109,6 +109,11 @@ SIZE textSize(HFONT font, const std::string& utf8);
 // a "|" (a picture's control holds the picture's name, which it does not
 // show).
 std::string textsDown(HWND dlg);
+// The texts of `dlg` that do not fit their controls, each with the pixels it
+// needs and has (a push button's edges aside), in the font that `layout`,
+// the same dialog made from the program's file, gives the control; empty
+// when all fit.
+std::string outOfPlace(HWND dlg, HWND layout);
 // The items of a combo box's list, in the order it shows them.
 std::vector<std::string> listItems(HWND combo);
 // The texts of a menu, each on a line of its own, a pop-up's items under
