@@ -110,21 +110,11 @@ TEST_F(About, WaysInAndOut) {
 // The home-page address as the box must paint it: in the system font,
 // underlined, blue, over the box's background.
 Image addressAsPainted(uint32_t background) {
-    SIZE size{};
-    const auto draw = [&](HDC dc) {
-        HGDIOBJ old = SelectObject(dc, CreateFontA(0, 0, 0, 0, 0, FALSE, TRUE, FALSE, 0, 0, 0, 0, 0, "System"));
-        GetTextExtentPoint32A(dc, kHomePage, int(strlen(kHomePage)), &size);
-        RECT all{0, 0, size.cx, size.cy};
-        HBRUSH bg = CreateSolidBrush(RGB(background >> 16, background >> 8 & 0xFF, background & 0xFF));
-        FillRect(dc, &all, bg);
-        DeleteObject(bg);
-        SetTextColor(dc, RGB(0, 0, 255));
-        SetBkMode(dc, TRANSPARENT);
-        TextOutA(dc, 0, 0, kHomePage, int(strlen(kHomePage)));
-        DeleteObject(SelectObject(dc, old));
-    };
-    paintedImage(1, 1, draw);
-    return paintedImage(size.cx, size.cy, draw);
+    const HFONT system = CreateFontA(0, 0, 0, 0, 0, FALSE, TRUE, FALSE, 0, 0, 0, 0, 0, "System");
+    const Image address = textImage(system, kHomePage, RGB(0, 0, 255),
+                                    RGB(background >> 16, background >> 8 & 0xFF, background & 0xFF));
+    DeleteObject(system);
+    return address;
 }
 
 // Where the box's home-page address must stand on the screen: at (160, 140)

@@ -124,11 +124,6 @@ protected:
                 << "the program loaded the " << dll << ".dll beside it";
     }
 
-    // Where a control holds its text: itself, or a combo box's edit field.
-    static HWND field(HWND control) {
-        HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
-        return edit ? edit : control;
-    }
     // A control by its name, for messages.
     std::string name(HWND control) {
         return names.count(control) ? names[control] : control ? "\"" + text(control) + "\"" : "nothing";

@@ -4,7 +4,6 @@
 #include "fixture.h"
 
 #include <psapi.h>
-#include <winternl.h>
 
 #include <cstdio>
 #include <iterator>
@@ -20,24 +19,6 @@ namespace {
 const char* const kEarth = "Země 5.98e24";
 
 using LongUse = ProgramTest;
-
-// Entries in use in the GDI handle table that the process's PEB points to
-// (at 0xF8 of the 64-bit PEB), as Wine keeps it: Wine reports no
-// GetGuiResources. 0x10000 entries of 24 bytes: the object (8 bytes), the
-// owner (4), a counter (2), the type (1, 0 when not in use), flags (1) and
-// a user pointer (8). -1 when it cannot be read.
-long gdiHandles(HANDLE process) {
-    PROCESS_BASIC_INFORMATION info{};
-    uint64_t table = 0;
-    std::vector<uint8_t> entries(0x10000 * 24);
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 ||
-        !ReadProcessMemory(process, PBYTE(info.PebBaseAddress) + 0xF8, &table, sizeof table, nullptr) ||
-        !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), nullptr))
-        return -1;
-    long inUse = 0;
-    for (size_t type = 14; type < entries.size(); type += 24) inUse += entries[type] != 0;
-    return inUse;
-}
 
 // Computed and rejected commands alternate, and successive results differ,
 // so each shows that its command ran: its result, or the input-error box,
@@ -87,13 +68,8 @@ TEST_F(LongUse, LeavesNothingBehind) {
         ASSERT_TRUE(painted(main)) << "the window does not settle";
         PROCESS_MEMORY_COUNTERS pmc{};
         GetProcessMemoryInfo(process, &pmc, sizeof pmc);
-        long windows = 0;
-        for (HWND wnd : topWindows(pid)) {
-            ++windows;
-            EnumChildWindows(wnd, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<long*>(n) > 0; },
-                             LPARAM(&windows));
-        }
-        figures.push_back({long(pmc.PagefileUsage / 1024), long(pmc.WorkingSetSize / 1024), gdiHandles(process),
+        const long windows = windowsOf(pid);
+        figures.push_back({long(pmc.PagefileUsage / 1024), long(pmc.WorkingSetSize / 1024), gdiObjects(process),
                            windows});
         std::printf("  PagefileUsage %6ld KiB, WorkingSetSize %6ld KiB, GDI handles %4ld, windows %3ld (%lu ms)\n",
                     figures.back()[0], figures.back()[1], figures.back()[2], windows, GetTickCount() - start);

@@ -66,21 +66,11 @@ protected:
     // its own font draws it in its ink stands in the field's pixels.
     ::testing::AssertionResult showsWhole(const std::string& expected) {
         if (auto same = shows(result, expected); !same) return same;
-        const HFONT font = fontOf(result);
-        const SIZE size = textSize(font, expected);
-        const Image drawn = paintedImage(size.cx, size.cy, [&](HDC dc) {
-            RECT all{0, 0, size.cx, size.cy};
-            FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
-            HGDIOBJ old = SelectObject(dc, font);
-            SetTextColor(dc, RGB(0xFF, 0x00, 0xA0));
-            SetBkMode(dc, TRANSPARENT);
-            TextOutW(dc, 0, 0, widen(expected).c_str(), int(widen(expected).size()));
-            SelectObject(dc, old);
-        });
+        const Image drawn = textImage(fontOf(result), expected, RGB(0xFF, 0x00, 0xA0), GetSysColor(COLOR_MENU));
         return ::testing::AssertionResult(painted(main) && waitUntil([&] {
                    return find(captureScreen(clientOnScreen(result)), drawn).x >= 0;
                }, kChangeMs))
-               << "the result field shows \"" << expected << "\" (" << size.cx << " pixels wide), but the screen"
+               << "the result field shows \"" << expected << "\" (" << drawn.width << " pixels wide), but the screen"
                << " does not show it whole in the field's " << room(result) << " pixels";
     }
 
@@ -98,60 +88,23 @@ protected:
                    << " bytes of " << value.size() << ": \"" << shown(holds.substr(0, 60)) << "...\"";
         }
         if (auto cleared = clear(box); !cleared) return cleared;
-        if (value == kEarth || value == kSun) return choose(box, value);
-        typeText(value);
-        return shows(field(box), value);
-    }
-
-    // Clicks into `box` and deletes what it holds. When the focus leaves a
-    // field with one of the longest texts, Wine's edit control may lay it
-    // out for seconds before it takes the next key.
-    ::testing::AssertionResult clear(HWND box) {
-        auto cannot = [&](const char* step) {
-            return ::testing::AssertionFailure() << "cannot clear " << name(box) << ": could not " << step
-                                                 << "; it holds \"" << shown(text(field(box)).substr(0, 60)) << "\"";
-        };
-        if (!activate(main)) return cannot("activate the window");
-        if (!click(box)) return cannot("click into it");
-        if (!waitUntil([&] { return focused(main) == box; }, kAppearMs)) return cannot("give it the focus");
-        pressKey(VK_HOME);
-        pressKey(VK_END, {VK_SHIFT});
-        pressKey(VK_DELETE);
-        if (!waitUntil([&] { return text(field(box)).empty(); }, kAppearMs))
-            return cannot("empty it with Home, Shift+End and Delete");
-        return ::testing::AssertionSuccess();
-    }
-
-    // Chooses a preset with the arrow keys, each key waited for until the
-    // list's selection moves (away first if the list has it selected but
-    // the field shows another text).
-    ::testing::AssertionResult choose(HWND box, const std::string& preset) {
-        const auto items = listItems(mass);
-        const LRESULT at = std::find(items.begin(), items.end(), preset) - items.begin();
-        for (int step = 0; step < 6 && text(field(box)) != preset; ++step) {
-            const LRESULT before = SendMessageW(box, CB_GETCURSEL, 0, 0);
-            pressKey(before < at || (before == at && at == 0) ? VK_DOWN : VK_UP);
-            if (!waitUntil([&] { return SendMessageW(box, CB_GETCURSEL, 0, 0) != before; }, kChangeMs))
-                return ::testing::AssertionFailure() << "an arrow key does not move the list of " << name(box);
+        if (value != kEarth && value != kSun) {
+            typeText(value);
+            return shows(field(box), value);
         }
-        return shows(field(box), preset);
+        const std::string chosen = chooseItem(box, value);
+        return ::testing::AssertionResult(chosen.empty()) << "cannot choose " << value << " in " << name(box) << ": " << chosen;
+    }
+    ::testing::AssertionResult clear(HWND box) {
+        const std::string cleared = clearBox(main, box);
+        return ::testing::AssertionResult(cleared.empty()) << "cannot clear " << name(box) << ": " << cleared;
     }
 
     // The message box that opens over the disabled window must show
-    // "caption | text | buttons | icon" (the icon "question", "none" when
-    // the text stands where an icon would, or "another"); null if none.
+    // "caption | text | buttons | icon" (boxShows); null if none.
     HWND expectBox(const std::string& expected) {
-        HWND box = ownedBox(main, kChangeMs), icon = box ? GetDlgItem(box, kBoxIcon) : nullptr;
-        std::string seen = box ? text(box) + " | " + (GetDlgItem(box, kBoxText) ? text(GetDlgItem(box, kBoxText)) : "") + " |"
-                               : "no box";
-        for (HWND c = GetWindow(box, GW_CHILD); box && c; c = GetWindow(c, GW_HWNDNEXT))
-            if (className(c) == "Button" && IsWindowVisible(c)) seen += " " + text(c);
-        RECT r{}, t{};
-        GetWindowRect(GetDlgItem(box, kBoxText), &t);
-        const bool iconShown = icon && IsWindowVisible(icon) && GetWindowRect(icon, &r) && t.left >= r.right;
-        seen += !box ? "" : !iconShown ? " | none"
-                : waitUntil([&] { return iconAt(r, LoadIconA(nullptr, IDI_QUESTION), r.right - r.left).x >= 0; }, kChangeMs)
-                    ? " | question" : " | another";
+        HWND box = ownedBox(main, kChangeMs);
+        const std::string seen = box ? boxShows(box) : "no box";
         EXPECT_TRUE(sameText("the message box", seen, expected));
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes input behind the box";
         // Owned by the window (ownedBox), where Windows and Wine put every
@@ -241,15 +194,7 @@ TEST_F(StartUp, MinimisedAndRestored) {
 // (Wine's shell makes the small one from the large image, not from the
 // group's own small one, so that size is taken from the group alone.)
 TEST_F(StartUp, TheFilesIconIsTheRocket) {
-    auto pixels = [](HICON icon, int size) {
-        return paintedImage(size, size, [&](HDC dc) {
-            HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-            RECT all{0, 0, size, size};
-            FillRect(dc, &all, magenta);
-            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-            DeleteObject(magenta);
-        }).px;
-    };
+    auto pixels = [](HICON icon, int size) { return iconImage(icon, size, RGB(255, 0, 255)).px; };
     HICON extracted = nullptr;
     ExtractIconExW(widen(envPath("ORBELA_EXE")).c_str(), 0, &extracted, nullptr, 1);
     EXPECT_TRUE(extracted && pixels(extracted, 32) == pixels(iconFile("app.ico", 32), 32))

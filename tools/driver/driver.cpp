@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <climits>
@@ -160,6 +161,11 @@ HWND under(HWND dlg, HWND label) {
     return nearest;
 }
 
+HWND field(HWND control) {
+    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+    return edit ? edit : control;
+}
+
 bool activate(HWND wnd) {
     auto ready = [&] {
         const GUITHREADINFO gi = threadInfo(wnd);
@@ -247,6 +253,32 @@ bool tabTo(HWND dlg, HWND control) {
     return control && focused(dlg) == control;
 }
 
+std::string clearBox(HWND dlg, HWND box) {
+    const char* failed = !activate(dlg) ? "activate the window"
+                         : !click(box) ? "click into it"
+                         : !waitUntil([&] { return focused(dlg) == box; }, kAppearMs) ? "give it the focus" : nullptr;
+    if (!failed) {
+        pressKey(VK_HOME);
+        pressKey(VK_END, {VK_SHIFT});
+        pressKey(VK_DELETE);
+        if (!waitUntil([&] { return text(field(box)).empty(); }, kAppearMs))
+            failed = "empty it with Home, Shift+End and Delete";
+    }
+    return failed ? std::string("could not ") + failed + "; it holds \"" + shown(text(field(box)).substr(0, 60)) + "\"" : "";
+}
+
+std::string chooseItem(HWND combo, const std::string& item) {
+    const auto items = listItems(combo);
+    const LRESULT at = std::find(items.begin(), items.end(), item) - items.begin();
+    for (int step = 0; step < 6 && text(field(combo)) != item; ++step) {
+        const LRESULT before = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        pressKey(before < at || (before == at && at == 0) ? VK_DOWN : VK_UP);
+        if (!waitUntil([&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) != before; }, kChangeMs))
+            return "an arrow key does not move the list";
+    }
+    return waitUntil([&] { return text(field(combo)) == item; }, kChangeMs) ? "" : "it shows \"" + text(field(combo)) + "\"";
+}
+
 bool painted(HWND wnd) {
     DWORD_PTR r = 0;
     return waitUntil([&] {
@@ -300,17 +332,20 @@ POINT find(const Image& whole, const Image& part) {
     return {-1, -1};
 }
 
-POINT iconAt(const RECT& r, HICON icon, int size) {
-    if (!icon) return {-1, -1};
-    const Image shot = captureScreen(r);
-    const Image drawn = paintedImage(size, size, [&](HDC mem) {
-        HBRUSH bg = CreateSolidBrush(RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF));
+Image iconImage(HICON icon, int size, COLORREF background) {
+    return paintedImage(size, size, [&](HDC mem) {
+        HBRUSH bg = CreateSolidBrush(background);
         RECT all{0, 0, size, size};
         FillRect(mem, &all, bg);
         DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
         DeleteObject(bg);
     });
-    const POINT at = find(shot, drawn);
+}
+
+POINT iconAt(const RECT& r, HICON icon, int size) {
+    if (!icon) return {-1, -1};
+    const Image shot = captureScreen(r);
+    const POINT at = find(shot, iconImage(icon, size, RGB(shot.px[0] >> 16, (shot.px[0] >> 8) & 0xFF, shot.px[0] & 0xFF)));
     return at.x < 0 ? at : POINT{r.left + at.x, r.top + at.y};
 }
 
@@ -323,6 +358,21 @@ SIZE textSize(HFONT font, const std::string& utf8) {
         SelectObject(dc, old);
     });
     return size;
+}
+
+Image textImage(HFONT font, const std::string& utf8, COLORREF ink, COLORREF background) {
+    const SIZE size = textSize(font, utf8);
+    return paintedImage(size.cx, size.cy, [&](HDC dc) {
+        RECT all{0, 0, size.cx, size.cy};
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetTextColor(dc, ink);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 0, 0, widen(utf8).c_str(), int(widen(utf8).size()));
+        SelectObject(dc, old);
+    });
 }
 
 std::string textsDown(HWND dlg) {
@@ -350,6 +400,25 @@ std::string outOfPlace(HWND dlg, HWND layout) {
                    std::to_string(room.right - edges) + " x " + std::to_string(room.bottom) + "; ";
     }
     return out;
+}
+
+std::string boxShows(HWND box) {
+    HWND words = GetDlgItem(box, kBoxText), icon = GetDlgItem(box, kBoxIcon);
+    std::string seen = text(box) + " | " + (words ? text(words) : "") + " |";
+    for (HWND c : visibleChildren(box))
+        if (className(c) == "Button") seen += " " + text(c);
+    RECT r{}, t{};
+    GetWindowRect(words, &t);
+    if (!icon || !IsWindowVisible(icon) || !GetWindowRect(icon, &r) || t.left < r.right) return seen + " | none";
+    const std::pair<LPCSTR, const char*> icons[] = {
+        {IDI_QUESTION, "question"}, {IDI_WARNING, "warning"}, {IDI_INFORMATION, "information"}, {IDI_ERROR, "error"}};
+    const char* found = "another";
+    waitUntil([&] {
+        for (const auto& [id, name] : icons)
+            if (iconAt(r, LoadIconA(nullptr, id), r.right - r.left).x >= 0) return (found = name) != nullptr;
+        return false;
+    }, kChangeMs);
+    return seen + " | " + found;
 }
 
 std::vector<std::string> listItems(HWND combo) {
@@ -414,6 +483,31 @@ bool running(const char* exe) {
         found = _stricmp(p.szExeFile, exe) == 0;
     CloseHandle(all);
     return found;
+}
+
+// The table's entries are 24 bytes: the object (8), the owner (4), a
+// counter (2), the type (1, 0 when not in use), flags (1) and a user
+// pointer (8); the 64-bit PEB points to it at 0xF8.
+long gdiObjects(HANDLE process) {
+    PROCESS_BASIC_INFORMATION info{};
+    uint64_t table = 0;
+    std::vector<uint8_t> entries(0x10000 * 24);
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 ||
+        !ReadProcessMemory(process, PBYTE(info.PebBaseAddress) + 0xF8, &table, sizeof table, nullptr) ||
+        !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), nullptr))
+        return -1;
+    long inUse = 0;
+    for (size_t type = 14; type < entries.size(); type += 24) inUse += entries[type] != 0;
+    return inUse;
+}
+
+long windowsOf(DWORD pid) {
+    long windows = 0;
+    for (HWND wnd : topWindows(pid)) {
+        ++windows;
+        EnumChildWindows(wnd, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<long*>(n) > 0; }, LPARAM(&windows));
+    }
+    return windows;
 }
 
 HWND dialogFromFile(const std::string& exe, const std::string& caption) {

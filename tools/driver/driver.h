@@ -64,6 +64,9 @@ HWND showing(HWND dlg, const std::string& text);
 // boxes, which frame others, aside).
 HWND under(HWND dlg, HWND label);
 
+// Where a control holds its text: itself, or a combo box's edit field.
+HWND field(HWND control);
+
 // Brings `wnd` to the foreground and waits until it is active and holds
 // the focus (itself or a child).
 bool activate(HWND wnd);
@@ -81,6 +84,15 @@ POINT closeBoxPoint(HWND wnd);
 // (false if a Tab did not move the focus, or it never got there).
 HWND focused(HWND dlg);
 bool tabTo(HWND dlg, HWND control);
+// Acts on a box of the dialog `dlg` (an edit box, a combo box) as a user
+// does, each step waited for; "" when it worked, else what failed. Clears
+// it: a click into it, Home, Shift+End, Delete (after the longest texts,
+// Wine's edit control may take seconds before it takes the next key).
+std::string clearBox(HWND dlg, HWND box);
+// Chooses `item` of a combo box's list with the arrow keys, each key
+// waited for until the list's selection moves (away first if the list has
+// it selected but the field shows another text).
+std::string chooseItem(HWND combo, const std::string& item);
 // Waits until `wnd`'s thread has taken in what was sent to it and nothing
 // of `wnd` and its children waits to be painted.
 bool painted(HWND wnd);
@@ -98,12 +110,16 @@ Image captureScreen(const RECT& r);
 RECT clientOnScreen(HWND wnd);
 // Where `part` stands pixel for pixel in `whole`; {-1, -1} if nowhere.
 POINT find(const Image& whole, const Image& part);
+// `icon` drawn `size` pixels square over `background`.
+Image iconImage(HICON icon, int size, COLORREF background);
 // Where on the screen `icon`, drawn `size` pixels square over the colour of
 // the top left pixel of the screen area `r`, stands in that area: its top
 // left corner, or {-1, -1}.
 POINT iconAt(const RECT& r, HICON icon, int size);
 // How large `utf8` is in `font`, in pixels.
 SIZE textSize(HFONT font, const std::string& utf8);
+// `utf8` as `font` draws it in `ink` on `background`, as large as it is.
+Image textImage(HFONT font, const std::string& utf8, COLORREF ink, COLORREF background);
 
 // The texts a dialog shows, from the top down and left to right, each after
 // a "|" (a picture's control holds the picture's name, which it does not
@@ -114,6 +130,11 @@ std::string textsDown(HWND dlg);
 // the same dialog made from the program's file, gives the control; empty
 // when all fit.
 std::string outOfPlace(HWND dlg, HWND layout);
+// What a message box shows: "caption | text | buttons | icon", the buttons
+// in their order, the icon one of Windows' own ("question", "warning",
+// "information", "error"), "none" when the text stands where an icon
+// would, or "another".
+std::string boxShows(HWND box);
 // The items of a combo box's list, in the order it shows them.
 std::vector<std::string> listItems(HWND combo);
 // The texts of a menu, each on a line of its own, a pop-up's items under
@@ -124,6 +145,11 @@ std::string menuText(HMENU menu);
 POINT minimiseBoxPoint(HWND wnd);
 // True while a process of that program file name runs.
 bool running(const char* exe);
+// A process's GDI objects, counted in the handle table that Wine keeps in
+// it (Wine reports no GetGuiResources), -1 if it cannot be read; the
+// windows of a process, its top-level ones and their children.
+long gdiObjects(HANDLE process);
+long windowsOf(DWORD pid);
 
 // From a program's file as Windows loads its resources, without running
 // it: the dialog captioned `caption`, made hidden in this process (null if
