@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,12 +58,17 @@ inline ::testing::AssertionResult centredAndNotTopmost(HWND wnd) {
 }
 
 // The program runs as downloaded into a folder that holds DLLs of system
-// names too, which Windows looks for in a program's folder first: one under
-// each name that is loaded so while it runs (the themes at its first window,
-// the shell's COM libraries at a hand-off), each leaving a mark beside itself
-// when it is loaded (marker.c). Wine would take its own DLLs of these names
-// all the same; Windows takes the file it finds first, and so must Wine here.
-const char* const kPlanted[] = {"uxtheme", "ole32", "combase", "rpcrt4"};
+// names too, which Windows looks for in a program's folder first: those the
+// session has Wine take from there, as Windows does
+// (ORBELA_WINEDLLOVERRIDES=a,b,...=n,b), each leaving a mark beside itself
+// when it is loaded (marker.c).
+inline std::vector<std::string> planted() {
+    const std::string overrides = std::getenv("ORBELA_WINEDLLOVERRIDES") ? std::getenv("ORBELA_WINEDLLOVERRIDES") : "";
+    std::istringstream list(overrides.substr(0, overrides.find('=')));
+    std::vector<std::string> names;
+    for (std::string name; std::getline(list, name, ',');) names.push_back(name);
+    return names;
+}
 
 class ProgramTest : public ::testing::Test, protected Program {
 protected:
@@ -78,14 +84,12 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         const std::string exe = folder + "ORBELA.exe";
         bool copied = CopyFileA(envPath("ORBELA_EXE").c_str(), exe.c_str(), FALSE);
-        std::string overrides = std::getenv("WINEDLLOVERRIDES") ? std::getenv("WINEDLLOVERRIDES") : "";
-        for (const std::string dll : kPlanted) {
+        for (const std::string& dll : planted()) {
             copied = CopyFileA(envPath("ORBELA_MARKER").c_str(), (folder + dll + ".dll").c_str(), FALSE) && copied;
             DeleteFileA((folder + dll + ".dll.loaded").c_str());
-            overrides += ";" + dll + "=n,b";
         }
-        ASSERT_TRUE(copied) << "cannot copy ORBELA_EXE and ORBELA_MARKER into " << folder;
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+        ASSERT_TRUE(copied && !planted().empty()) << "cannot copy ORBELA_EXE and ORBELA_MARKER into " << folder
+                                                 << ", or no DLLs to plant in ORBELA_WINEDLLOVERRIDES";
         if (!startProgram(exe, "ORBELA_XB", *this)) {
             DWORD code = STILL_ACTIVE;
             if (process) GetExitCodeProcess(process, &code);
@@ -119,8 +123,8 @@ protected:
     // Not one planted DLL was loaded.
     void TearDown() override {
         endProgram(*this);
-        for (const std::string dll : kPlanted)
-            EXPECT_EQ(GetFileAttributesA((folder + dll + ".dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+        for (const std::string& dll : planted())
+            EXPECT_TRUE(GetFileAttributesA((folder + dll + ".dll.loaded").c_str()) == INVALID_FILE_ATTRIBUTES)
                 << "the program loaded the " << dll << ".dll beside it";
     }
 

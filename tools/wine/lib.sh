@@ -13,6 +13,8 @@
 #   ORBELA_KEEP_PREFIX=1 keep the session's prefix and print where it is
 #   ORBELA_DISPLAY=:N    use that X display instead of starting an Xvfb
 #   ORBELA_WINEDEBUG     WINEDEBUG for the session (default -all)
+#   ORBELA_WINEDLLOVERRIDES  more of Wine's DLL overrides (WINEDLLOVERRIDES),
+#                        read by each Wine process from its start
 #   ORBELA_SCREEN        Xvfb screen geometry (default 1024x768x24)
 #   ORBELA_WINE_TRACE=1  print how long each step of the session took
 #   ORBELA_DESKTOP=user  windows on the display's own desktop, managed by its
@@ -65,7 +67,7 @@ orbela_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=${ORBELA_WINEDEBUG:--all}
     # No debugger on a crash: after it, Wine at times ends a crashed 64-bit
     # program with exit code 0, and a crashing test would pass.
-    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe="
+    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=${ORBELA_WINEDLLOVERRIDES:+;$ORBELA_WINEDLLOVERRIDES}"
     export WINESERVER=$ORBELA_WINESERVER
 }
 
