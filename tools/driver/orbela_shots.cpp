@@ -24,7 +24,11 @@ bool SaveWindow(HWND wnd, const std::string& path)
         return false;
     RECT r;
     GetWindowRect(wnd, &r);
-    const Image shot = captureScreen(r);
+    // Under load the controls may paint after their window: the picture
+    // counts once two captures in a row show the same.
+    Image shot = captureScreen(r), again;
+    while (!waitUntil([&] { return (again = captureScreen(r)).px == shot.px; }, 100))
+        shot = again;
     const LONG stride = (shot.width * 3 + 3) & ~3;
     BITMAPINFOHEADER ih = {sizeof ih, shot.width, shot.height, 1, 24, BI_RGB, DWORD(stride * shot.height), 0, 0, 0, 0};
     BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof fh + sizeof ih + ih.biSizeImage), 0, 0, sizeof fh + sizeof ih};
