@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 // The maker's addresses and notice line.

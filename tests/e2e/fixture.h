@@ -1,5 +1,6 @@
-// Starts the program under test (ORBELA_EXE) before each test and ends it
-// after: the same tests run against the 64-bit build and the 32-bit product.
+// Starts the program under test (a copy of ORBELA_EXE, beside planted DLLs)
+// before each test and ends it after: the same tests run against the 64-bit
+// build and the 32-bit product.
 // The controls a test acts on and reads are found as a user finds them:
 // the buttons by their captions, the fields and the result under the
 // labels that name them.
