@@ -10,7 +10,9 @@ A suite is a CTest label: each fault is planted, the presets whose tests
 carry its suites' labels are built and those tests run as CI runs them
 (CI=true: a test that cannot run fails), and the copy is put back. A fault
 is caught when a suite's tests fail; one whose build fails, or whose text
-is no longer in its file, is reported as such. Logs go to
+is no longer in its file, is reported as such; one that needs a newer
+Wine than this machine has (`needs: wine N`) is not planted, and says so.
+Logs go to
 build/faults/logs/<ID>.log. Exits with 1 when a fault was missed.
 
 It takes long (about half a minute a window fault, more where a build tree
@@ -66,6 +68,8 @@ def read_faults(path, labels, wanted):
         fault, body = faults[-1], line[2:]
         if body.startswith("suites:"):
             fault["suites"] = body.split(":", 1)[1].split()
+        elif body.startswith("needs: wine "):
+            fault["wine"] = int(body.split()[-1])
         elif body.startswith("file:"):
             fault["edits"].append({"file": body.split(":", 1)[1].strip(), "old": [], "new": []})
         elif body[:1] in "-+" and body[1:2] in ("", " "):
@@ -135,7 +139,14 @@ def verdict(fault, labels, log):
     return found
 
 
+def wine_major():
+    version = subprocess.run(["/usr/lib/wine/wine64", "--version"], capture_output=True, text=True).stdout
+    return int(re.search(r"wine-(\d+)", version).group(1))
+
+
 def run(fault, labels):
+    if fault.get("wine", 0) > wine_major():
+        return f"not here: needs Wine {fault['wine']}"
     problem = plant(fault)
     if problem:
         restore(fault)
@@ -157,12 +168,14 @@ def main():
     copy_tree(commit)
     labels = suites()
     faults = read_faults(os.path.join(ROOT, "tools", "faults.txt"), labels, args)
-    missed = 0
+    missed = unseen = 0
     for fault in faults:
         verdict = run(fault, labels)
-        missed += not verdict.startswith("caught")
+        unseen += verdict.startswith("not here")
+        missed += not verdict.startswith(("caught", "not here"))
         print(f"{fault['id']:5} {verdict:34} {fault['what']}", flush=True)
-    print(f"{len(faults) - missed} of {len(faults)} caught")
+    print(f"{len(faults) - missed - unseen} of {len(faults)} caught" +
+          (f"; {unseen} not planted, needing what this machine lacks" if unseen else ""))
     return 1 if missed else 0
 
 

@@ -112,7 +112,7 @@ protected:
         // left-aligned and read left to right.
         const HWND words = GetDlgItem(box, kBoxText);
         const LONG rtl = WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LAYOUTRTL;
-        EXPECT_TRUE(box && centredAndNotTopmost(box));
+        EXPECT_TRUE(box ? centredAndNotTopmost(box) : ::testing::AssertionFailure());
         EXPECT_TRUE(!words || ((GetWindowLongW(words, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT &&
                                !((GetWindowLongW(words, GWL_EXSTYLE) | GetWindowLongW(box, GWL_EXSTYLE)) & rtl)))
             << "the text right-aligned, centred or read right to left";
