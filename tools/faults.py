@@ -6,9 +6,10 @@ the sources, runs the suites each names, and prints whether they caught it.
 
 The copy is made of COMMIT (default: the working tree as it is, uncommitted
 changes included) in build/faults/tree, and every preset configured there.
-A suite is a CTest label: each fault is planted, the presets whose tests
-carry its suites' labels are built and those tests run as CI runs them
-(CI=true: a test that cannot run fails), and the copy is put back. A fault
+A suite is a CTest label: each fault is planted (its edits made, then its
+commands run, as a maintainer renders the art again), the presets whose
+tests carry its suites' labels are built and those tests run as CI runs
+them (CI=true: a test that cannot run fails), and the copy is put back. A fault
 is caught when a suite's tests fail; one whose build fails, or whose text
 is no longer in its file, is reported as such; one that needs a newer
 Wine than this machine has (`needs: wine N`) is not planted, and says so.
@@ -55,7 +56,8 @@ def suites():
 
 def read_faults(path, labels, wanted):
     """Blocks of `ID what`, then indented `suites:` (labels), `file:` and the
-    text (`- ` lines) that the replacement (`+ ` lines) takes the place of."""
+    text (`- ` lines) that the replacement (`+ ` lines) takes the place of,
+    and `run:` commands for after the edits."""
     faults = []
     for number, line in enumerate(open(path, encoding="utf-8"), 1):
         line = line.rstrip("\n")
@@ -63,13 +65,15 @@ def read_faults(path, labels, wanted):
             continue
         if not line.startswith("  "):
             ident, _, what = line.partition(" ")
-            faults.append({"id": ident, "what": what, "suites": [], "edits": []})
+            faults.append({"id": ident, "what": what, "suites": [], "edits": [], "run": []})
             continue
         fault, body = faults[-1], line[2:]
         if body.startswith("suites:"):
             fault["suites"] = body.split(":", 1)[1].split()
         elif body.startswith("needs: wine "):
             fault["wine"] = int(body.split()[-1])
+        elif body.startswith("run:"):
+            fault["run"].append(body.split(":", 1)[1].strip())
         elif body.startswith("file:"):
             fault["edits"].append({"file": body.split(":", 1)[1].strip(), "old": [], "new": []})
         elif body[:1] in "-+" and body[1:2] in ("", " "):
@@ -153,7 +157,8 @@ def run(fault, labels):
         return "stale: " + problem
     forget_builds(fault)
     with open(os.path.join(WORK, "logs", fault["id"] + ".log"), "w") as log:
-        found = verdict(fault, labels, log)
+        ran = all(sh(command, log) for command in fault["run"])
+        found = verdict(fault, labels, log) if ran else "its run: command fails"
     restore(fault)
     return found
 
