@@ -6,7 +6,13 @@ texts, rendered alone at the drawing's font, inside the bitmap.
 
     python3 -m unittest discover -s tests/art -p test_pictures.py
 """
-import html, os, pathlib, re, struct, subprocess, unittest
+import html
+import os
+import pathlib
+import re
+import struct
+import subprocess
+import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 HERE = pathlib.Path(__file__).parent

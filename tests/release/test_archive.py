@@ -10,7 +10,19 @@ no other, and its resources are those resources.tsv beside this test states.
 checks the archive and the checksum file that tools/package.sh wrote last,
 as it names them in build/win32/packed.txt.
 """
-import hashlib, math, os, pathlib, re, shutil, stat, struct, subprocess, tempfile, time, unittest, zipfile
+import hashlib
+import math
+import os
+import pathlib
+import re
+import shutil
+import stat
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 HERE = pathlib.Path(__file__).parent
