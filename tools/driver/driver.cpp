@@ -239,6 +239,8 @@ POINT closeBoxPoint(HWND wnd) {
                  r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }
 
+bool inMenuMode(HWND wnd) { return (threadInfo(wnd).flags & GUI_INMENUMODE) != 0; }
+
 HWND focused(HWND dlg) {
     HWND f = threadInfo(dlg).hwndFocus, parent = f ? GetParent(f) : nullptr;
     return parent && parent != dlg && className(parent) == "ComboBox" ? parent : f;

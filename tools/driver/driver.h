@@ -79,6 +79,8 @@ POINT centreOf(HWND wnd);
 inline bool click(HWND wnd) { return wnd && clickAt(centreOf(wnd)); }
 // A screen point in the close box of `wnd`'s caption.
 POINT closeBoxPoint(HWND wnd);
+// Whether `wnd`'s thread is in a menu: its menu bar or a pop-up takes the keys.
+bool inMenuMode(HWND wnd);
 // The control that has the focus in `dlg`'s thread (the edit field of a
 // combo box counts as the combo box), and Tab until it is `control`
 // (false if a Tab did not move the focus, or it never got there).
