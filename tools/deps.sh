@@ -23,7 +23,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     googletest clang libclang-rt-dev lld
     wine wine64 wine32:i386 fonts-wine xvfb imagemagick unzip
-    librsvg2-bin icoutils fonts-dejavu-core
+    librsvg2-bin icoutils fonts-dejavu-core fonts-liberation
     debootstrap
 )
 locale=cs_CZ.UTF-8

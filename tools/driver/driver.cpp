@@ -541,6 +541,9 @@ HICON firstIconFromFile(const std::string& exe, int size) {
 }
 
 bool startProgram(const std::string& exe, const char* caption, Program& program, DWORD ms) {
+    // Positions and pixels as they are on the screen, whatever its DPI:
+    // a Windows that stretches programs unaware of it would scale them.
+    SetProcessDPIAware();
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;

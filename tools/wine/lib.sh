@@ -21,7 +21,8 @@
 #                        window manager (default: a 1024x768 Wine desktop)
 #   ORBELA_DPI=120       the system's DPI, as Windows' large fonts set it, on a
 #                        1600x1200 screen and Wine desktop, room for the grown
-#                        windows (default: 96, as Wine has it)
+#                        windows; ORBELA.exe laid out by it, not stretched
+#                        (default: 96, as Wine has it)
 #   ORBELA_PIDNS=0       no namespaces: the way of machines that refuse them
 
 ORBELA_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -293,9 +294,20 @@ orbela_session_start() {
         sed -i -e '/^\[Control Panel\\\\Desktop\] /a "LogPixels"=dword:'"$(printf %08x "$ORBELA_DPI")" \
             -e 's/^"Default"="1024x768"$/"Default"="1600x1200"/' "$ORBELA_SESSION_DIR/prefix/user.reg"
         ORBELA_SCREEN=${ORBELA_SCREEN:-1600x1200x24}
-        # Wine's Central European MS Sans Serif for 120 DPI has 8 points
-        # alone: without it a 10-point dialog font grows, as Windows' does.
-        rm -f "$ORBELA_SESSION_DIR/prefix/drive_c/windows/Fonts/sseriffe.fon"
+        # Windows' MS Sans Serif for 120 DPI has every size from 8 points,
+        # Wine's Central European one 8 points alone, which a 10-point dialog
+        # font would then shrink to. Helv, which dialogs name for it, is a
+        # font of every size instead, and the dialog grows as Windows' does.
+        sed -i -e 's/^"Helv\(,0\)\{0,1\}"="MS Sans Serif/"Helv\1"="Liberation Sans/' \
+            "$ORBELA_SESSION_DIR/prefix/system.reg"
+        # Windows XP and 7's large fonts ("XP style" scaling): a program
+        # that declares no DPI awareness lays itself out by the system's
+        # DPI. Wine 10 would stretch its 96-DPI picture instead; told that
+        # the program knows the system's DPI, it shows it as XP does, and
+        # as Wine 8 shows every program. The 32-bit product reads it too.
+        printf '\n[%s\\\\ORBELA.exe]\n"dpiAwareness"=dword:00000001\n' \
+            'Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options' \
+            >>"$ORBELA_SESSION_DIR/prefix/system.reg"
     fi
     orbela_trace "prefix made"
     export FONTCONFIG_FILE=$ORBELA_WINE_DIR/fonts.conf
