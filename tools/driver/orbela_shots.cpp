@@ -6,8 +6,11 @@
 // writes <folder>/main<suffix>.bmp, about<suffix>.bmp and one picture of
 // each message box. Exits with the program's own exit code, or 2 when
 // something did not appear in time.
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver.h"
@@ -24,11 +27,19 @@ bool SaveWindow(HWND wnd, const std::string& path)
         return false;
     RECT r;
     GetWindowRect(wnd, &r);
-    // Under load the controls may paint after their window: the picture
-    // counts once two captures in a row show the same.
-    Image shot = captureScreen(r), again;
-    while (!waitUntil([&] { return (again = captureScreen(r)).px == shot.px; }, 100))
-        shot = again;
+    // Under load the controls may paint after their window, and Wine 10
+    // may show a new window all black at first: the picture counts once
+    // two captures in a row show the same, in more than one colour.
+    Image shot = captureScreen(r);
+    const bool settled = waitUntil([&] {
+        Image again = captureScreen(r);
+        const bool same = again.px == shot.px &&
+                          std::adjacent_find(shot.px.begin(), shot.px.end(), std::not_equal_to<>()) != shot.px.end();
+        shot = std::move(again);
+        return same;
+    }, kAppearMs);
+    if (!settled)
+        return false;
     const LONG stride = (shot.width * 3 + 3) & ~3;
     BITMAPINFOHEADER ih = {sizeof ih, shot.width, shot.height, 1, 24, BI_RGB, DWORD(stride * shot.height), 0, 0, 0, 0};
     BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof fh + sizeof ih + ih.biSizeImage), 0, 0, sizeof fh + sizeof ih};
